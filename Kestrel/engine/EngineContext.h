@@ -1,0 +1,107 @@
+#pragma once
+// The engine's single state record. The main window owns one, zero-initialised, and passes
+// it to every engine operation. Everything it points to is released by Shutdown.
+#include "engine/BoxScanner.h"
+#include "engine/PlaybackGraph.h"
+#include "engine/SensorSamples.h"
+#include "engine/VideoWindow.h"
+#include "platform/NamedMutex.h"
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+
+namespace kestrel {
+
+struct Rect {
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+    friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+// The overlay text font: the description the engine asks the drawing layer for.
+struct OverlayFontSpec {
+    std::string FaceName;
+    int Height = 0; // negative: character height in pixels
+    int Weight = 0;
+    int CharSet = 0;
+    int PitchAndFamily = 0;
+};
+
+struct EngineContext {
+    // Control values
+    int Volume = 0;
+    VideoWindow* Video = nullptr; // clipping window, overlay owner and receiver of messages
+    float FramePeriodMs = 0.0f;
+    int UpsideDown = 0;
+    float OneFramePerSecond = 0.0f;
+    int CanPlayBackwards = 0;
+    int ReservedOption = 0;
+    int HardwareDecoding = 0;
+    int SpeedCode = 0;
+    int AspectMode = 0;
+
+    // Video geometry
+    int ZoomAnchorX = 0;
+    int ZoomAnchorY = 0;
+    float ZoomFactor = 0.0f;
+    Rect DestinationRect;
+    int OffsetX = 0;
+    int OffsetY = 0;
+
+    // Worker: the one-frame-per-second stepper
+    std::unique_ptr<std::thread> StepThread;
+
+    // Playback state: 0 no movie, 1 stopped, 2 playing, 3 paused
+    int PlayState = 0;
+    int64_t LastFrame = 0;
+
+    // Owner's flags, written only by the main window
+    std::atomic<int> Ready{0};
+    int SensorDataLoaded = 0;
+
+    // Drawing
+    std::unique_ptr<OverlayFontSpec> OverlayFont;
+
+    // Locks. Order where several are held: the main window's, then hFileMutex, then
+    // hCacheFileMutex, then a scanner's hMutexFind.
+    // hFileMutex: every engine slot that touches files or the player, and every reader of
+    // the displayed slot's samples. Re-entrant for its owner.
+    std::unique_ptr<platform::RecursiveNamedMutex> FileMutex;
+    // hCacheFileMutex: the prefetch slot, held by a prefetch for its whole decoding.
+    std::unique_ptr<platform::PlainNamedMutex> CacheFileMutex;
+
+    // Data slots
+    ScannerSlot Displayed; // what the views read; also OpenMovie's own box scans
+    ScannerSlot Loaded;    // filled by LoadSensorData
+    ScannerSlot Prefetch;  // filled in the background
+
+    // Playback graph of the open movie
+    PlaybackGraph Graph;
+
+    // One-frame-per-second state
+    int64_t StepTotalFrames = 0;
+    int64_t StepCounter = 0;
+    MessageTarget* StepTarget = nullptr;
+
+    // All-files track: GPS samples of a list of recordings, or none
+    std::unique_ptr<GpsSampleList> AllFilesTrack;
+};
+
+// Slot 0: (re)initialises the context; a second Init first shuts the first one down.
+int Init(EngineContext& ctx, VideoWindow* video, const std::string& faceName);
+// Slot 1: releases everything the context holds; safe to call twice.
+int Shutdown(EngineContext& ctx);
+
+// Reserved slots, kept so that the operation table is complete.
+EngineContext* SetReservedOption(EngineContext& ctx, int value);
+int ReservedQuery(EngineContext& ctx);
+EngineContext* SetHardwareDecoding(EngineContext& ctx, int flag);
+int ReservedQuery2(EngineContext& ctx);
+int64_t ReservedQuery3(EngineContext& ctx);
+
+} // namespace kestrel

@@ -1,0 +1,38 @@
+#pragma once
+// The engine side of playback: opening a movie, transport in units of frames, picture
+// placement, the overlay text and the JPEG capture.
+#include "engine/EngineContext.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace kestrel {
+
+int OpenMovie(EngineContext& ctx, const std::filesystem::path& path);
+int CloseMovie(EngineContext& ctx);
+int Run(EngineContext& ctx);
+int SeekFrameWhilePlaying(EngineContext& ctx, int32_t frame);
+int Pause(EngineContext& ctx);
+int Stop(EngineContext& ctx);
+int32_t GetCurrentFrame(EngineContext& ctx);
+int SeekToFrame(EngineContext& ctx, int64_t frame);
+int JumpToFrame(EngineContext& ctx, int64_t frame);
+int SetSpeed(EngineContext& ctx, int speedCode);
+int SetOneFramePerSecond(EngineContext& ctx, float flag);
+int SetAspect(EngineContext& ctx, int mode);
+int64_t GetTotalFrames(EngineContext& ctx);
+int64_t GetTotalFrames2(EngineContext& ctx);
+double GetFrameMs(EngineContext& ctx);
+int GetVideoSize(EngineContext& ctx, int* width, int* height);
+int SetVolume(EngineContext& ctx, int volume);
+int DrawOverlayText(EngineContext& ctx, const std::string& text);
+int ClearOverlay(EngineContext& ctx);
+int SetUpsideDown(EngineContext& ctx, int flag);
+int SetVideoRect(EngineContext& ctx, int anchorX, int anchorY, int offsetX, int offsetY,
+                 float zoom, int repaint);
+int SaveJpeg(EngineContext& ctx, const std::filesystem::path& path);
+int Refresh(EngineContext& ctx);
+int ReapplyRect(EngineContext& ctx);
+
+} // namespace kestrel

@@ -8,7 +8,7 @@ KESTREL_PACKAGES=(
     clang libclang-rt-14-dev
     libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
     libturbojpeg0-dev libsdl2-dev
-    xvfb xauth
+    xvfb xauth tzdata
 )
 
 kestrel_install_deps() {

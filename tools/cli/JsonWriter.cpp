@@ -1,0 +1,167 @@
+#include "JsonWriter.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace kestrel::cli {
+namespace {
+
+// Length of the valid UTF-8 sequence at the start of `text`, 0 when it is not one.
+size_t Utf8SequenceLength(std::string_view text) {
+    const auto lead = static_cast<unsigned char>(text[0]);
+    size_t length = 0;
+    uint32_t min = 0;
+    if (lead < 0x80) return 1;
+    if ((lead >> 5) == 0x6) {
+        length = 2;
+        min = 0x80;
+    } else if ((lead >> 4) == 0xE) {
+        length = 3;
+        min = 0x800;
+    } else if ((lead >> 3) == 0x1E) {
+        length = 4;
+        min = 0x10000;
+    } else {
+        return 0;
+    }
+    if (text.size() < length) return 0;
+    uint32_t code = lead & (0x7Fu >> length);
+    for (size_t i = 1; i < length; ++i) {
+        const auto next = static_cast<unsigned char>(text[i]);
+        if ((next & 0xC0) != 0x80) return 0;
+        code = (code << 6) | (next & 0x3Fu);
+    }
+    const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
+    return (code < min || code > 0x10FFFF || surrogate) ? 0 : length;
+}
+
+} // namespace
+
+void JsonWriter::BeforeValue() {
+    if (afterKey_) {
+        afterKey_ = false;
+        return;
+    }
+    if (!hasMembers_.empty()) {
+        if (hasMembers_.back()) out_ += ',';
+        hasMembers_.back() = true;
+    }
+}
+
+JsonWriter& JsonWriter::BeginObject() {
+    BeforeValue();
+    out_ += '{';
+    hasMembers_.push_back(false);
+    return *this;
+}
+
+JsonWriter& JsonWriter::EndObject() {
+    out_ += '}';
+    hasMembers_.pop_back();
+    return *this;
+}
+
+JsonWriter& JsonWriter::BeginArray() {
+    BeforeValue();
+    out_ += '[';
+    hasMembers_.push_back(false);
+    return *this;
+}
+
+JsonWriter& JsonWriter::EndArray() {
+    out_ += ']';
+    hasMembers_.pop_back();
+    return *this;
+}
+
+JsonWriter& JsonWriter::Key(std::string_view key) {
+    BeforeValue();
+    AppendEscaped(key);
+    out_ += ':';
+    afterKey_ = true;
+    return *this;
+}
+
+JsonWriter& JsonWriter::String(std::string_view value) {
+    BeforeValue();
+    AppendEscaped(value);
+    return *this;
+}
+
+JsonWriter& JsonWriter::Int(int64_t value) {
+    BeforeValue();
+    char buffer[24];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out_.append(buffer, result.ptr);
+    return *this;
+}
+
+JsonWriter& JsonWriter::UInt(uint64_t value) {
+    BeforeValue();
+    char buffer[24];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out_.append(buffer, result.ptr);
+    return *this;
+}
+
+JsonWriter& JsonWriter::Double(double value) {
+    if (!std::isfinite(value)) return Null();
+    BeforeValue();
+    char buffer[32];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out_.append(buffer, result.ptr);
+    return *this;
+}
+
+JsonWriter& JsonWriter::Bool(bool value) {
+    BeforeValue();
+    out_ += value ? "true" : "false";
+    return *this;
+}
+
+JsonWriter& JsonWriter::Null() {
+    BeforeValue();
+    out_ += "null";
+    return *this;
+}
+
+void JsonWriter::AppendEscaped(std::string_view text) {
+    out_ += '"';
+    while (!text.empty()) {
+        const char c = text[0];
+        const auto byte = static_cast<unsigned char>(c);
+        size_t length = 1;
+        if (c == '"' || c == '\\') {
+            out_ += '\\';
+            out_ += c;
+        } else if (byte < 0x20) {
+            switch (c) {
+            case '\n': out_ += "\\n"; break;
+            case '\r': out_ += "\\r"; break;
+            case '\t': out_ += "\\t"; break;
+            case '\b': out_ += "\\b"; break;
+            case '\f': out_ += "\\f"; break;
+            default: {
+                char buffer[8];
+                std::snprintf(buffer, sizeof buffer, "\\u%04x", byte);
+                out_ += buffer;
+            }
+            }
+        } else if (byte < 0x80) {
+            out_ += c;
+        } else {
+            length = Utf8SequenceLength(text);
+            if (length == 0) {
+                out_ += "\xEF\xBF\xBD"; // U+FFFD for a byte that is not UTF-8
+                length = 1;
+            } else {
+                out_.append(text.data(), length);
+            }
+        }
+        text.remove_prefix(length);
+    }
+    out_ += '"';
+}
+
+} // namespace kestrel::cli

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <bit>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <unordered_set>
 #include <utility>
 
@@ -47,8 +49,8 @@ private:
 
 // Opens for reading without blocking on a pipe or a device that happens to carry a movie's
 // name; only a regular file is accepted.
-FileDescriptor OpenRegularFile(const fs::path& path, uint64_t& size) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+FileDescriptor OpenRegularFile(const char* path, uint64_t& size) {
+    FileDescriptor fd(::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!fd.IsOpen()) return fd;
     struct stat st {};
     if (::fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return FileDescriptor(-1);
@@ -69,6 +71,21 @@ bool ReadFullyAt(int fd, void* buffer, size_t length, uint64_t offset) {
     return true;
 }
 
+// The size of a recorder file: one that ends with the trailer and starts with an "ftyp"
+// box; none for any other file or when a read fails.
+std::optional<uint64_t> ProbeRecorderFile(const char* path) {
+    uint64_t size = 0;
+    FileDescriptor fd = OpenRegularFile(path, size);
+    if (!fd.IsOpen() || size < kTrailerSize) return std::nullopt;
+    char trailer[kTrailerSize];
+    if (!ReadFullyAt(fd.Get(), trailer, kTrailerSize, size - kTrailerSize)) return std::nullopt;
+    if (std::memcmp(trailer, kTrailerMagic, 6) != 0) return std::nullopt;
+    char head[kHeadSize];
+    if (!ReadFullyAt(fd.Get(), head, kHeadSize, 0)) return std::nullopt;
+    if (std::memcmp(head + 4, "ftyp", 4) != 0) return std::nullopt;
+    return size;
+}
+
 char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
@@ -77,12 +94,10 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
                       [](char x, char y) { return AsciiUpper(x) == AsciiUpper(y); });
 }
 
-bool ContainsNoCase(std::string_view text, std::string_view part) {
-    if (part.size() > text.size()) return false;
-    for (size_t at = 0; at + part.size() <= text.size(); ++at) {
-        if (EqualsNoCase(text.substr(at, part.size()), part)) return true;
-    }
-    return false;
+// The extension runs from the name's last '.'.
+bool HasMovExtension(std::string_view name) {
+    const size_t dot = name.rfind('.');
+    return dot != std::string_view::npos && EqualsNoCase(name.substr(dot), ".MOV");
 }
 
 bool IsDotName(std::string_view name) { return name == "." || name == ".."; }
@@ -141,13 +156,21 @@ constexpr size_t kShortNameLength = 15;
 // Ordinal name order: UTF-8 bytes compared as unsigned numbers.
 bool NameLess(const std::string& a, const std::string& b) { return a < b; }
 
-void AppendRecording(const fs::path& path, std::string name, uint64_t size, Catalogue& list,
-                     CatalogueCounters& counters) {
+// A folder's entry's full path. Kept as a plain string: walks build one per file.
+std::string JoinPath(const fs::path& folder, std::string_view name) {
+    std::string path = folder.native();
+    if (!path.empty() && path.back() != '/') path += '/';
+    path += name;
+    return path;
+}
+
+void AppendRecording(std::string fullPath, std::string_view name, uint64_t size,
+                     Catalogue& list, CatalogueCounters& counters) {
     RecordingEntry entry;
-    entry.FullPath = path.string();
+    entry.FullPath = std::move(fullPath);
     const RecordingKind kind = ClassifyName(name);
     entry.NameInitial = kind != KindNone ? FirstCodePoint(name) : 0;
-    entry.FileName = std::move(name);
+    entry.FileName = name;
     entry.ListIndex = counters.NextListIndex++;
     entry.Serial = gNextSerial.fetch_add(1, std::memory_order_relaxed);
     entry.EntryType = EntryRecording;
@@ -207,31 +230,25 @@ bool PruneFolder(const fs::path& folder, int depth, int64_t& held) {
 
 bool IsMovFile(const fs::path& path) {
     const std::string_view full = path.native();
-    const std::string_view name = full.substr(full.rfind('/') + 1);
-    const size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos) return false;
-    return EqualsNoCase(name.substr(dot), ".MOV");
+    return HasMovExtension(full.substr(full.rfind('/') + 1));
 }
 
-bool IsRecorderFile(const fs::path& path) {
-    uint64_t size = 0;
-    FileDescriptor fd = OpenRegularFile(path, size);
-    if (!fd.IsOpen() || size < kTrailerSize) return false;
-    char trailer[kTrailerSize];
-    if (!ReadFullyAt(fd.Get(), trailer, kTrailerSize, size - kTrailerSize)) return false;
-    if (std::memcmp(trailer, kTrailerMagic, 6) != 0) return false;
-    char head[kHeadSize];
-    if (!ReadFullyAt(fd.Get(), head, kHeadSize, 0)) return false;
-    return std::memcmp(head + 4, "ftyp", 4) == 0;
-}
+bool IsRecorderFile(const fs::path& path) { return ProbeRecorderFile(path.c_str()).has_value(); }
 
 RecordingKind ClassifyName(std::string_view name) {
-    char marker[] = "_?.MOV";
-    for (const KindInfo& k : kKindOrder) {
-        marker[1] = k.Letter;
-        if (ContainsNoCase(name, marker)) return k.Kind;
+    // Collect the letters of every marker "_X.MOV" in one pass; the earliest letter of the
+    // test order wins, wherever its marker stands.
+    uint32_t found = 0;
+    for (size_t at = name.find('_'); at != std::string_view::npos && at + 6 <= name.size();
+         at = name.find('_', at + 1)) {
+        if (!EqualsNoCase(name.substr(at + 2, 4), ".MOV")) continue;
+        const char letter = AsciiUpper(name[at + 1]);
+        for (size_t i = 0; i < kKindOrder.size(); ++i) {
+            if (kKindOrder[i].Letter == letter) found |= 1u << i;
+        }
     }
-    return KindNone;
+    if (found == 0) return KindNone;
+    return kKindOrder[static_cast<size_t>(std::countr_zero(found))].Kind;
 }
 
 bool IsRecorderName(std::string_view name) {
@@ -290,9 +307,10 @@ void SortListing(DirListing& list) {
 bool AddRecordingEntry(const fs::path& path, Catalogue& list, CatalogueCounters& counters) {
     if (!IsMovFile(path)) return false;
     uint64_t size = 0;
-    FileDescriptor fd = OpenRegularFile(path, size);
+    FileDescriptor fd = OpenRegularFile(path.c_str(), size);
     if (!fd.IsOpen()) return false;
-    AppendRecording(path, path.filename().string(), size, list, counters);
+    const std::string_view full = path.native();
+    AppendRecording(path.string(), full.substr(full.rfind('/') + 1), size, list, counters);
     return true;
 }
 
@@ -311,7 +329,8 @@ bool FolderKindMask(const fs::path& folder, KindMask& mask) {
     DirListing listing;
     if (!ListFolder(folder, listing)) return false;
     for (const DirEntry& e : listing) {
-        if (!e.IsDirectory && IsMovFile(e.Name) && IsRecorderFile(folder / e.Name)) {
+        if (!e.IsDirectory && HasMovExtension(e.Name) &&
+            ProbeRecorderFile(JoinPath(folder, e.Name).c_str())) {
             AddKindBit(e.Name, mask);
         }
     }
@@ -348,12 +367,15 @@ bool BuildTreeCatalogue(const fs::path& folder, Catalogue& catalogue,
             insert(e.Name);
         }
     }
+    // The size of an entry comes from the open made for the check, so each recording is
+    // opened once.
     for (const DirEntry& e : listing) {
-        if (e.IsDirectory || !IsMovFile(e.Name)) continue;
-        const fs::path file = folder / e.Name;
-        if (!IsRecorderFile(file)) continue;
+        if (e.IsDirectory || !HasMovExtension(e.Name)) continue;
+        std::string file = JoinPath(folder, e.Name);
+        const std::optional<uint64_t> size = ProbeRecorderFile(file.c_str());
+        if (!size) continue;
         if (walk.FileCount) ++*walk.FileCount;
-        if (walk.AddEntries) AddRecordingEntry(file, catalogue, counters);
+        if (walk.AddEntries) AppendRecording(std::move(file), e.Name, *size, catalogue, counters);
     }
     return true;
 }
@@ -384,8 +406,11 @@ bool BuildFlatCatalogue(const fs::path& folder, Catalogue& catalogue,
     for (const DirEntry& e : listing) {
         if (e.IsDirectory) continue;
         if (fileCount) ++*fileCount;
-        const fs::path file = folder / e.Name;
-        if (IsMovFile(e.Name) && IsRecorderFile(file)) AddRecordingEntry(file, catalogue, counters);
+        if (!HasMovExtension(e.Name)) continue; // as in the tree walk, one open per file
+        std::string file = JoinPath(folder, e.Name);
+        if (const std::optional<uint64_t> size = ProbeRecorderFile(file.c_str())) {
+            AppendRecording(std::move(file), e.Name, *size, catalogue, counters);
+        }
     }
     return true;
 }

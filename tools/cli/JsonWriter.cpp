@@ -129,6 +129,17 @@ JsonWriter& JsonWriter::Null() {
 void JsonWriter::AppendEscaped(std::string_view text) {
     out_ += '"';
     while (!text.empty()) {
+        // Plain printable ASCII is copied in one run.
+        size_t run = 0;
+        while (run < text.size()) {
+            const auto byte = static_cast<unsigned char>(text[run]);
+            if (byte < 0x20 || byte >= 0x80 || byte == '"' || byte == '\\') break;
+            ++run;
+        }
+        out_.append(text.data(), run);
+        text.remove_prefix(run);
+        if (text.empty()) break;
+
         const char c = text[0];
         const auto byte = static_cast<unsigned char>(c);
         size_t length = 1;
@@ -148,8 +159,6 @@ void JsonWriter::AppendEscaped(std::string_view text) {
                 out_ += buffer;
             }
             }
-        } else if (byte < 0x80) {
-            out_ += c;
         } else {
             length = Utf8SequenceLength(text);
             if (length == 0) {

@@ -198,9 +198,11 @@ void WriteJson(const Listing& listing, std::string& out) {
 
 // Control characters of a hostile name must not reach the terminal.
 void AppendPrintable(std::string& out, std::string_view text) {
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        out += (byte < 0x20 || byte == 0x7F) ? '?' : c;
+    const size_t start = out.size();
+    out += text;
+    for (size_t i = start; i < out.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(out[i]);
+        if (byte < 0x20 || byte == 0x7F) out[i] = '?';
     }
 }
 

@@ -1,0 +1,22 @@
+#pragma once
+// The picture of one generated frame: a calm moving gradient, the frame number in large
+// digits, and the machine-readable frame pattern on top.
+#include <cstdint>
+
+namespace kestrel::mkrec {
+
+struct PicturePlanes {
+    uint8_t* Y = nullptr;
+    uint8_t* U = nullptr;
+    uint8_t* V = nullptr;
+    int StrideY = 0;
+    int StrideU = 0;
+    int StrideV = 0;
+    int Width = 0;  // even
+    int Height = 0; // even
+};
+
+// Paints a 4:2:0 picture for frame `frame`.
+void PaintScene(const PicturePlanes& picture, int frame);
+
+} // namespace kestrel::mkrec

@@ -4,6 +4,7 @@
 #include "engine/EngineContext.h"
 #include "engine/RecordingEntry.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <vector>
 
@@ -12,11 +13,17 @@ namespace kestrel {
 // Decodes `path` into the prefetch slot (no path: cancels and empties it). Called by the
 // main window's workers directly. 0 when the engine is not ready.
 int PrefetchSensorData(EngineContext& ctx, const std::filesystem::path* path);
-// Slot 5: the file's decoded data in the loaded slot, indexed per frame.
+// Slot 5: the file's decoded data in the loaded slot, indexed per frame of the open movie
+// (GetTotalFrames).
 int LoadSensorData(EngineContext& ctx, const std::filesystem::path& path);
+// LoadSensorData for a movie of `frames` frames, for callers that measured the movie
+// themselves. The loaded slot's FramePeriod must hold the movie's frame period.
+int LoadSensorDataWithFrames(EngineContext& ctx, const std::filesystem::path& path,
+                             int64_t frames);
 // Slot 6: ends one-off use of the displayed slot and frees the displayed and loaded lists.
 int ReleaseScan(EngineContext& ctx);
-// Replaces the all-files track with the GPS samples of `entries`, in order.
+// Replaces the all-files track with the GPS samples of `entries`, in order. Stops at the
+// first recording that cannot be opened, keeping what was added, and returns false.
 bool BuildAllFilesTrack(EngineContext& ctx, const std::vector<RecordingEntry>& entries);
 
 } // namespace kestrel

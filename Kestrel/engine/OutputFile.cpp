@@ -1,0 +1,123 @@
+#include "engine/OutputFile.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace kestrel {
+namespace {
+
+// Small writes (box headers, table payloads, text lines) are gathered; big pieces go
+// straight to the file.
+constexpr size_t kBufferSize = 256 * 1024;
+
+mode_t CurrentUmask() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+} // namespace
+
+OutputFile::~OutputFile() { Abandon(); }
+
+bool OutputFile::Fail(const std::string& what, int err) {
+    if (error_.empty()) {
+        error_ = what + " " + target_.string();
+        if (err != 0) error_ += ": " + std::string(std::strerror(err));
+    }
+    return false;
+}
+
+bool OutputFile::Create(const std::filesystem::path& target, bool overwrite) {
+    Abandon();
+    error_.clear();
+    written_ = 0;
+    target_ = target;
+    overwrite_ = overwrite;
+    std::error_code ec;
+    if (!overwrite && std::filesystem::symlink_status(target, ec).type() !=
+                          std::filesystem::file_type::not_found) {
+        return Fail("will not overwrite", EEXIST);
+    }
+    std::filesystem::path folder = target.parent_path();
+    if (folder.empty()) folder = ".";
+    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0) return Fail("cannot create", errno);
+    fd_ = fd;
+    temporary_ = pattern;
+    buffer_.reserve(kBufferSize);
+    return true;
+}
+
+bool OutputFile::WriteAll(const uint8_t* data, size_t length) {
+    while (length > 0) {
+        const ssize_t n = ::write(fd_, data, length);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return Fail("cannot write", errno);
+        }
+        if (n == 0) return Fail("cannot write", EIO);
+        data += n;
+        length -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool OutputFile::Flush() {
+    if (buffer_.empty()) return true;
+    const bool ok = WriteAll(buffer_.data(), buffer_.size());
+    buffer_.clear();
+    return ok;
+}
+
+bool OutputFile::Write(const void* data, size_t length) {
+    if (fd_ < 0 || Failed()) return false;
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    written_ += length;
+    if (buffer_.size() + length <= kBufferSize) {
+        buffer_.insert(buffer_.end(), bytes, bytes + length);
+        return true;
+    }
+    return Flush() && WriteAll(bytes, length);
+}
+
+bool OutputFile::Commit() {
+    if (fd_ < 0) return Fail("nothing was written to", 0);
+    bool ok = !Failed() && Flush();
+    // The temporary file was made private; the finished file gets the usual permissions.
+    if (ok && ::fchmod(fd_, 0666 & ~CurrentUmask()) != 0) ok = Fail("cannot set up", errno);
+    if (::close(fd_) != 0 && ok) ok = Fail("cannot write", errno);
+    fd_ = -1;
+    if (ok) {
+        const int flags = overwrite_ ? 0 : RENAME_NOREPLACE;
+        int result = ::renameat2(AT_FDCWD, temporary_.c_str(), AT_FDCWD, target_.c_str(), flags);
+        if (result != 0 && errno == EINVAL && !overwrite_) {
+            // A file system without the no-replace rename: a new link fails just the same
+            // when the name is taken.
+            result = ::link(temporary_.c_str(), target_.c_str());
+            if (result == 0) ::unlink(temporary_.c_str());
+        }
+        if (result != 0) ok = Fail(errno == EEXIST ? "will not overwrite" : "cannot create", errno);
+    }
+    if (!ok) {
+        ::unlink(temporary_.c_str());
+    }
+    temporary_.clear();
+    buffer_.clear();
+    return ok;
+}
+
+void OutputFile::Abandon() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    temporary_.clear();
+    buffer_.clear();
+}
+
+} // namespace kestrel

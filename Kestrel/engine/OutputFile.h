@@ -1,0 +1,50 @@
+#pragma once
+// A file written in full or not at all: the bytes go to a temporary file in the target's
+// folder, and only a complete, successfully closed file takes the target's name. Every
+// write is checked; an abandoned or failed file is removed.
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace kestrel {
+
+class OutputFile {
+public:
+    OutputFile() = default;
+    ~OutputFile();
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    // Starts writing `target`. Without `overwrite` an existing target makes this (and later
+    // Commit) fail; with it, the target is replaced only by Commit.
+    bool Create(const std::filesystem::path& target, bool overwrite);
+    bool Write(const void* data, size_t length);
+    bool Write(const std::string& text) { return Write(text.data(), text.size()); }
+    // Flushes, closes and gives the file its name. False (and the file removed) on any
+    // failure, including one of an earlier write.
+    bool Commit();
+    // Removes the temporary file; the target is left as it was.
+    void Abandon();
+
+    uint64_t BytesWritten() const { return written_; }
+    bool Failed() const { return !error_.empty(); }
+    const std::string& Error() const { return error_; }
+    const std::filesystem::path& Target() const { return target_; }
+
+private:
+    bool Flush();
+    bool WriteAll(const uint8_t* data, size_t length);
+    bool Fail(const std::string& what, int err);
+
+    int fd_ = -1;
+    bool overwrite_ = false;
+    std::filesystem::path target_;
+    std::filesystem::path temporary_;
+    std::vector<uint8_t> buffer_;
+    uint64_t written_ = 0;
+    std::string error_;
+};
+
+} // namespace kestrel

@@ -14,8 +14,9 @@ struct CardOptions {
     double Seconds = 3.0; // length of each recording
     int Width = 640;
     int Height = 360;
-    // The drive crosses midnight, so the card holds two day folders.
-    CivilTime Start{2024, 5, 1, 23, 59, 42};
+    // The drive crosses midnight, so the card holds two day folders for recordings of
+    // up to 9 seconds.
+    CivilTime Start{2024, 5, 1, 23, 59, 54};
 };
 
 struct CardFile {

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <filesystem>
+#include <system_error>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -16,7 +18,16 @@ using namespace kestrel::mkrec;
 int RunMovie(const std::vector<std::string>& args) {
     const MovieCommand c = ParseMovieCommand(args);
     const MovieSummary s = MakeMovie(c.Options, c.Out);
-    if (!c.RecordsJson.empty()) WriteFileAtomically(c.RecordsJson, RecordsJson(s));
+    if (!c.RecordsJson.empty()) {
+        try {
+            WriteFileAtomically(c.RecordsJson, RecordsJson(s));
+        } catch (...) {
+            // The movie and its description come as a pair or not at all.
+            std::error_code ignored;
+            std::filesystem::remove(c.Out, ignored);
+            throw;
+        }
+    }
     std::printf("%s: %d frames %dx%d, %.3f s, %zu records, %llu bytes\n", c.Out.c_str(), s.Frames,
                 s.Width, s.Height, s.Seconds, s.Udat.Records.size(),
                 static_cast<unsigned long long>(s.Bytes));
@@ -45,8 +56,7 @@ int main(int argc, char** argv) {
     try {
         if (std::strcmp(argv[1], "movie") == 0) return RunMovie(args);
         if (std::strcmp(argv[1], "card") == 0) return RunCard(args);
-        std::fprintf(stderr, "kestrel-mkrec: unknown command '%s'\n", argv[1]);
-        std::fputs(kUsage, stderr);
+        std::fprintf(stderr, "kestrel-mkrec: unknown command '%s' (commands: movie, card)\n", argv[1]);
         return 2;
     } catch (const std::invalid_argument& e) {
         std::fprintf(stderr, "kestrel-mkrec: %s\n", e.what());

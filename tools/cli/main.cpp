@@ -17,7 +17,7 @@ const Command kCommands[] = {
     {"samples", kestrel::cli::RunSamples, "samples FILE [--json] [--frames]"},
     {"csv", kestrel::cli::RunCsv, "csv PATH -o FOLDER [--flat] [--force]"},
     {"join", kestrel::cli::RunJoin, "join -o OUT IN1 IN2 ... [--force]"},
-    {"track", kestrel::cli::RunTrack, "track PATH --format gpx|kml|geojson|csv -o OUT"},
+    {"track", kestrel::cli::RunTrack, "track PATH --format gpx|kml|geojson|csv -o OUT [--flat] [--force]"},
     {"frame", kestrel::cli::RunFrame, "frame FILE N -o OUT.jpg"},
 };
 

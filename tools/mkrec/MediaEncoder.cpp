@@ -174,7 +174,7 @@ VideoTrackData EncodeVideo(const VideoSettings& s) {
         if (const int err = av_frame_make_writable(frame.get()); err < 0) Fail("out of memory", err);
         PaintScene({frame->data[0], frame->data[1], frame->data[2], frame->linesize[0],
                     frame->linesize[1], frame->linesize[2], s.Width, s.Height},
-                   i);
+                   i, s.SceneStart + i);
         frame->pts = i;
         frame->pict_type = i % s.Gop == 0 ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
         Drain(ctx.get(), frame.get(), pkt.get(), keep);

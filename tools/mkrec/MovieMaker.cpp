@@ -155,6 +155,8 @@ MovieSummary MakeMovie(const MovieOptions& o, const fs::path& path) {
     } else {
         VideoSettings video = o.Video;
         video.Frames = summary.Frames;
+        video.SceneStart = static_cast<int>(
+            std::min<int64_t>(int64_t{o.Drive.FirstRecord} * 9000 / o.Video.SttsDelta, 1 << 30));
         const VideoTrackData picture = EncodeVideo(video);
         const int64_t samples = int64_t{summary.Frames} * o.Video.SttsDelta * kAudioRate / kVideoTimescale;
         const AudioTrackData sound = EncodeAudio(o.Audio, samples);

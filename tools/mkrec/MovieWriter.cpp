@@ -28,7 +28,8 @@ struct TrackTables {
     uint32_t SamplesPerChunk = 1;
     uint32_t FixedSize = 0;          // stsz sample size; 0 = one size per sample
     std::vector<uint32_t> Sizes;     // when FixedSize is 0
-    std::vector<uint32_t> Keys;      // 1-based; empty = every sample is a key
+    bool HasKeys = false;            // write a sync-sample table
+    std::vector<uint32_t> Keys;      // 1-based
     std::vector<uint32_t> Offsets;   // chunk offsets
     uint32_t MediaTimescale = 0;
     uint32_t MediaDuration = 0;
@@ -82,13 +83,13 @@ TrackTables VideoTables(const MovieParts& p, const std::vector<Chunk>& chunks) {
     t.SampleDelta = static_cast<uint32_t>(p.Settings.SttsDelta);
     t.MediaTimescale = kVideoTimescale;
     t.MediaDuration = Checked32(uint64_t{t.SampleCount} * t.SampleDelta, "the video duration");
-    bool allKeys = true;
+    // The video always has its sync-sample table, even when every frame is a key frame:
+    // joining recordings extends it.
+    t.HasKeys = true;
     for (size_t i = 0; i < v.Samples.size(); ++i) {
         t.Sizes.push_back(static_cast<uint32_t>(v.Samples[i].Data.size()));
         if (v.Samples[i].Key) t.Keys.push_back(static_cast<uint32_t>(i + 1));
-        allKeys = allKeys && v.Samples[i].Key;
     }
-    if (allKeys) t.Keys.clear();
     for (const Chunk& c : chunks) {
         if (c.Track == 0) t.Offsets.push_back(Checked32(c.Offset, "a chunk offset"));
     }
@@ -185,7 +186,7 @@ void SampleTables(BoxWriter& w, const MovieParts& p, const TrackTables& t, bool 
     w.U32(t.SampleCount);
     w.U32(t.SampleDelta);
     w.End();
-    if (!t.Keys.empty()) {
+    if (t.HasKeys) {
         w.BeginFull("stss");
         w.U32(static_cast<uint32_t>(t.Keys.size()));
         for (uint32_t k : t.Keys) w.U32(k);

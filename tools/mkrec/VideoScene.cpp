@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 namespace kestrel::mkrec {
 
@@ -53,15 +54,17 @@ void DrawNumber(const PicturePlanes& p, int frame) {
 
 } // namespace
 
-void PaintScene(const PicturePlanes& p, int frame) {
+void PaintScene(const PicturePlanes& p, int frame, int sceneFrame) {
     // A triangle wave drifting right: smooth, so the encoder spends little on it.
+    uint8_t level[512];
+    for (int t = 0; t < 512; ++t) level[t] = static_cast<uint8_t>(40 + (t < 256 ? t : 511 - t) * 100 / 255);
+    std::vector<int> column(static_cast<size_t>(p.Width));
+    for (int x = 0; x < p.Width; ++x) column[static_cast<size_t>(x)] = x * 256 / p.Width;
+    const int shift = 512 - sceneFrame % 256 * 2;
     for (int y = 0; y < p.Height; ++y) {
         uint8_t* row = p.Y + static_cast<ptrdiff_t>(y) * p.StrideY;
-        for (int x = 0; x < p.Width; ++x) {
-            const int t = (x * 256 / p.Width + y * 128 / p.Height + 512 - (2 * frame) % 512) % 512;
-            const int tri = t < 256 ? t : 511 - t;
-            row[x] = static_cast<uint8_t>(40 + tri * 100 / 255);
-        }
+        const int base = y * 128 / p.Height + shift;
+        for (int x = 0; x < p.Width; ++x) row[x] = level[(column[static_cast<size_t>(x)] + base) & 511];
     }
     for (int y = 0; y < p.Height / 2; ++y) {
         uint8_t* u = p.U + static_cast<ptrdiff_t>(y) * p.StrideU;

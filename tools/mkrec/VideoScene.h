@@ -16,7 +16,8 @@ struct PicturePlanes {
     int Height = 0; // even
 };
 
-// Paints a 4:2:0 picture for frame `frame`.
-void PaintScene(const PicturePlanes& picture, int frame);
+// Paints a 4:2:0 picture for frame `frame` of the movie; the background moves with
+// `sceneFrame`, the frame's place in the whole drive.
+void PaintScene(const PicturePlanes& picture, int frame, int sceneFrame);
 
 } // namespace kestrel::mkrec

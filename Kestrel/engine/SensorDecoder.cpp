@@ -1,10 +1,12 @@
 #include "engine/SensorDecoder.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <ctime>
+#include <string>
 
 namespace kestrel {
 namespace {
@@ -44,45 +46,19 @@ constexpr size_t kChainStep = 36;
 
 bool IsTextSpace(uint8_t c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
-int TwoDigits(const uint8_t* field) { return static_cast<int>(TextToDouble(field, 2)); }
-
 // Thresholds and accelerations: thousandths as text, in single precision.
 float Thousandths(const uint8_t* field, size_t width) {
     return static_cast<float>(TextToDouble(field, width)) / 1000.0f;
 }
 
-// Records of one second share their date and time fields, so the last conversion is kept.
-class LocalTimeCache {
-public:
-    const DateTime& Convert(const uint8_t* record) {
-        const uint8_t* date = record + kDateTime;
-        const uint8_t* offset = record + kTimeOffset;
-        if (!valid_ || std::memcmp(date, date_, 12) != 0 || std::memcmp(offset, offset_, 3) != 0) {
-            std::memcpy(date_, date, 12);
-            std::memcpy(offset_, offset, 3);
-            time_ = RecordedLocalTime(date, offset);
-            valid_ = true;
-        }
-        return time_;
-    }
-
-private:
-    bool valid_ = false;
-    uint8_t date_[12] = {};
-    uint8_t offset_[3] = {};
-    DateTime time_;
-};
-
-GpsSample DecodeGps(const uint8_t* record, int32_t index, LocalTimeCache& times) {
-    GpsSample gps;
+void FillGps(const uint8_t* record, int32_t index, RecordedTimeConverter& times, GpsSample& gps) {
     gps.Index = index;
     gps.Time = 100 * index;
     gps.Valid = record[kGpsStatus] == 'A' ? 1 : 0;
     gps.Latitude = DegreesFromText(record + kLatitude, 9, record[kLatitudeSign]);
     gps.Longitude = DegreesFromText(record + kLongitude, 10, record[kLongitudeSign]);
     gps.SpeedKmh = TextToDouble(record + kSpeed, 4);
-    gps.LocalTime = times.Convert(record);
-    return gps;
+    gps.LocalTime = times.Convert(record + kDateTime, record + kTimeOffset);
 }
 
 int32_t EventCodeOf(const uint8_t* record) {
@@ -106,12 +82,41 @@ int32_t AxisOf(uint8_t letter) {
     }
 }
 
-template <class Appender>
-bool ForEachRecord(BoxScanner& scanner, std::span<const uint8_t> data, Appender&& append) {
+void FillGSensor(const uint8_t* record, int32_t index, GSensorSample& g) {
+    g.Index = index;
+    g.Time = 100 * index;
+    g.EventCode = EventCodeOf(record);
+    g.Axis = AxisOf(record[kAxisLetter]);
+    g.WarningFlag = record[kWarningFlag] == 'D' ? 8 : 0;
+    g.X = Thousandths(record + kAccelX, 5);
+    g.Y = Thousandths(record + kAccelY, 5);
+    g.Z = Thousandths(record + kAccelZ, 5);
+    g.CameraByte = record[kCameraByte];
+    g.CameraHigh = record[kCameraNibbles] >> 4;
+    g.CameraLow = record[kCameraNibbles] & 15;
+}
+
+void FillObd(const uint8_t* record, int32_t index, ObdSample& obd) {
+    obd.Index = index;
+    std::memcpy(obd.Status, record + kVehicleStatus, sizeof(obd.Status));
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(obd.Words, record + kVehicleWords, sizeof(obd.Words));
+    } else {
+        for (size_t w = 0; w < 18; ++w) {
+            const uint8_t* word = record + kVehicleWords + 2 * w;
+            obd.Words[w] = static_cast<uint16_t>(word[0] | (word[1] << 8));
+        }
+    }
+}
+
+// Runs `decode` on every whole record present, with the scanner's RecordCount as the
+// running record number.
+template <class Decode>
+bool ForEachRecord(BoxScanner& scanner, std::span<const uint8_t> data, Decode&& decode) {
     const size_t count = RecordsPresent(data);
     scanner.RecordCount = 0;
     for (size_t r = 0; r < count; ++r) {
-        append(data.data() + kFirstRecordOffset + r * kSensorRecordSize, static_cast<int32_t>(r));
+        decode(data.data() + kFirstRecordOffset + r * kSensorRecordSize, scanner.RecordCount);
         ++scanner.RecordCount;
     }
     return true;
@@ -120,73 +125,59 @@ bool ForEachRecord(BoxScanner& scanner, std::span<const uint8_t> data, Appender&
 } // namespace
 
 double TextToDouble(const uint8_t* field, size_t width) {
-    // Only the accepted characters are copied, so the conversion can neither run past the
+    // Only the accepted characters are read, so the conversion can neither run past the
     // field nor read an exponent, a hexadecimal number, "inf" or "nan".
-    char text[24];
-    size_t length = 0;
     size_t i = 0;
     while (i < width && IsTextSpace(field[i])) ++i;
+    bool negative = false;
     if (i < width && (field[i] == '+' || field[i] == '-')) {
-        if (field[i] == '-') text[length++] = '-';
+        negative = field[i] == '-';
         ++i;
     }
-    bool digits = false;
+    const size_t start = i;
+    uint64_t mantissa = 0;
+    int digits = 0;
+    int fractionDigits = 0;
     bool point = false;
-    for (; i < width && length < sizeof(text); ++i) {
+    for (; i < width; ++i) {
         const uint8_t c = field[i];
         if (c >= '0' && c <= '9') {
-            digits = true;
+            mantissa = mantissa * 10 + (c - '0');
+            ++digits;
+            if (point) ++fractionDigits;
         } else if (c == '.' && !point) {
             point = true;
         } else {
             break;
         }
-        text[length++] = static_cast<char>(c);
     }
+    if (digits == 0) return 0.0;
     double value = 0.0;
-    if (digits) std::from_chars(text, text + length, value, std::chars_format::fixed);
-    return value;
+    if (digits <= 15) {
+        // Both operands are exact, so one division rounds exactly as the full conversion.
+        static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                                  1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        value = static_cast<double>(mantissa) / kPowersOfTen[fractionDigits];
+    } else {
+        std::string text(reinterpret_cast<const char*>(field + start), i - start);
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+    }
+    return negative ? -value : value;
 }
 
 double DegreesFromText(const uint8_t* field, size_t width, uint8_t signByte) {
     const double value = TextToDouble(field, width);
-    // Whole degrees are the integer quotient of the truncated value; the rest are minutes.
-    const auto whole = static_cast<int64_t>(std::trunc(value));
-    const double degrees = static_cast<double>(whole / 100) + std::fmod(value, 100.0) / 60.0;
-    return signByte != 0 ? degrees : -degrees;
-}
-
-DateTime RecordedLocalTime(const uint8_t* dateDigits, const uint8_t* offsetField) {
-    std::tm recorded{};
-    recorded.tm_year = 2000 + TwoDigits(dateDigits) - 1900;
-    recorded.tm_mon = TwoDigits(dateDigits + 2) - 1;
-    recorded.tm_mday = TwoDigits(dateDigits + 4);
-    recorded.tm_hour = TwoDigits(dateDigits + 6);
-    recorded.tm_min = TwoDigits(dateDigits + 8);
-    recorded.tm_sec = TwoDigits(dateDigits + 10);
-    recorded.tm_isdst = -1;
-    // The recorder writes its wall-clock time; the offset moves it on by whole seconds.
-    std::time_t seconds = std::mktime(&recorded);
-    if (seconds == static_cast<std::time_t>(-1)) {
-        seconds = 0;
-    } else if (offsetField[0] != '*') {
-        seconds += static_cast<std::time_t>(TextToDouble(offsetField, 3));
+    double degrees = 0.0;
+    if (std::fabs(value) < 0x1p52) {
+        // Whole degrees are the integer quotient of the truncated value by 100; the rest are
+        // minutes. value - 100 × quotient is exact at this size, so it equals fmod(value, 100).
+        const int64_t hundreds = static_cast<int64_t>(std::trunc(value)) / 100;
+        const double minutes = value - static_cast<double>(hundreds * 100);
+        degrees = static_cast<double>(hundreds) + minutes / 60.0;
+    } else {
+        degrees = std::trunc(value / 100.0) + std::fmod(value, 100.0) / 60.0;
     }
-    std::tm utc{};
-    if (!gmtime_r(&seconds, &utc)) return {};
-    const std::time_t back = timegm(&utc);
-    std::tm local{};
-    if (back == static_cast<std::time_t>(-1) || !localtime_r(&back, &local)) return {};
-    if (local.tm_year + 1900 < 0 || local.tm_year + 1900 > 0xFFFF) return {};
-    DateTime time;
-    time.Year = static_cast<uint16_t>(local.tm_year + 1900);
-    time.Month = static_cast<uint16_t>(local.tm_mon + 1);
-    time.DayOfWeek = static_cast<uint16_t>(local.tm_wday);
-    time.Day = static_cast<uint16_t>(local.tm_mday);
-    time.Hour = static_cast<uint16_t>(local.tm_hour);
-    time.Minute = static_cast<uint16_t>(local.tm_min);
-    time.Second = static_cast<uint16_t>(local.tm_sec);
-    return time;
+    return signByte != 0 ? degrees : -degrees;
 }
 
 bool DecodeStoredHeader(std::span<const uint8_t> data, RecorderHeader& out) {
@@ -220,34 +211,21 @@ bool DecodeStoredHeader(std::span<const uint8_t> data, RecorderHeader& out) {
 }
 
 GpsSample DecodeGpsPart(const uint8_t* record, int32_t index) {
-    LocalTimeCache times;
-    return DecodeGps(record, index, times);
+    RecordedTimeConverter times;
+    GpsSample gps;
+    FillGps(record, index, times, gps);
+    return gps;
 }
 
 GSensorSample DecodeGSensorPart(const uint8_t* record, int32_t index) {
     GSensorSample g;
-    g.Index = index;
-    g.Time = 100 * index;
-    g.EventCode = EventCodeOf(record);
-    g.Axis = AxisOf(record[kAxisLetter]);
-    g.WarningFlag = record[kWarningFlag] == 'D' ? 8 : 0;
-    g.X = Thousandths(record + kAccelX, 5);
-    g.Y = Thousandths(record + kAccelY, 5);
-    g.Z = Thousandths(record + kAccelZ, 5);
-    g.CameraByte = record[kCameraByte];
-    g.CameraHigh = record[kCameraNibbles] >> 4;
-    g.CameraLow = record[kCameraNibbles] & 15;
+    FillGSensor(record, index, g);
     return g;
 }
 
 ObdSample DecodeObdPart(const uint8_t* record, int32_t index) {
     ObdSample obd;
-    obd.Index = index;
-    std::memcpy(obd.Status, record + kVehicleStatus, sizeof(obd.Status));
-    for (size_t w = 0; w < 18; ++w) {
-        const uint8_t* word = record + kVehicleWords + 2 * w;
-        obd.Words[w] = static_cast<uint16_t>(word[0] | (word[1] << 8));
-    }
+    FillObd(record, index, obd);
     return obd;
 }
 
@@ -268,20 +246,20 @@ bool DecodeRecords(BoxScanner& scanner, std::span<const uint8_t> data, const Sca
     out.Gps->reserve(out.Gps->size() + count);
     out.GSensor->reserve(out.GSensor->size() + count);
     out.Obd->reserve(out.Obd->size() + count);
-    LocalTimeCache times;
+    RecordedTimeConverter times;
     return ForEachRecord(scanner, data, [&](const uint8_t* record, int32_t index) {
-        out.Gps->push_back(DecodeGps(record, index, times));
-        out.GSensor->push_back(DecodeGSensorPart(record, index));
-        out.Obd->push_back(DecodeObdPart(record, index));
+        FillGps(record, index, times, out.Gps->emplace_back());
+        FillGSensor(record, index, out.GSensor->emplace_back());
+        FillObd(record, index, out.Obd->emplace_back());
     });
 }
 
 bool DecodeGpsOnly(BoxScanner& scanner, std::span<const uint8_t> data, const ScanOutputs& out) {
     if (!out.Gps) return false;
     out.Gps->reserve(out.Gps->size() + RecordsPresent(data));
-    LocalTimeCache times;
+    RecordedTimeConverter times;
     return ForEachRecord(scanner, data, [&](const uint8_t* record, int32_t index) {
-        out.Gps->push_back(DecodeGps(record, index, times));
+        FillGps(record, index, times, out.Gps->emplace_back());
     });
 }
 

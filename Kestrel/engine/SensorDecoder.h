@@ -4,6 +4,7 @@
 // The walk callbacks receive the box from its offset 14 on (past size, type and "CSNDAT").
 #include "engine/BoxScanner.h"
 #include "engine/DateTime.h"
+#include "engine/RecordedTimeConverter.h"
 #include "engine/SensorSamples.h"
 
 #include <cstddef>
@@ -25,9 +26,6 @@ inline constexpr size_t kFirstRecordOffset = 30;
 double TextToDouble(const uint8_t* field, size_t width);
 // A ddmm.mmmm (or dddmm.mmmm) text to signed decimal degrees; a zero sign byte is south/west.
 double DegreesFromText(const uint8_t* field, size_t width, uint8_t signByte);
-// The recorded wall-clock time (twelve digits YYMMDDhhmmss) plus the offset field (three
-// digits, or '*' for none) as local calendar time.
-DateTime RecordedLocalTime(const uint8_t* dateDigits, const uint8_t* offsetField);
 
 // Decodes the header chain at the start of `data` into `out` (the last header of a chain
 // wins). False, with all thresholds -1.0 and the rest zero, when a header is invalid.

@@ -174,6 +174,33 @@ TEST_F(SensorDecoderTest, LocalTimeAddsTheOffsetUnlessStarred) {
                                 reinterpret_cast<const uint8_t*>("009")));
 }
 
+// The converter used for runs of records skips the time-zone lookups inside an hour of one
+// UTC offset; it must give what the plain conversion gives, also where zones change offset.
+TEST_F(SensorDecoderTest, RunConverterAgreesWithThePlainConversion) {
+    const char* zones[] = {"Asia/Tokyo", "Europe/Berlin", "America/St_Johns", "UTC"};
+    const char* digits[] = {
+        "240501123456", "240501125959", "240501000000", "241231235955", "240229235959",
+        "240331015959", "240331020000", "240331023000", "240331030000", // Berlin: clocks go forward
+        "241027015959", "241027030000", "241103005959",                 // and back
+        "241399999999", "240001000000", "240532126075", "ab0501123456", "  0501123456",
+    };
+    const char* offsets[] = {"000", "009", "*12", "-05", "999", "-99", "abc"};
+    for (const char* zone : zones) {
+        setenv("TZ", zone, 1);
+        tzset();
+        RecordedTimeConverter converter;
+        for (const char* d : digits) {
+            for (const char* o : offsets) {
+                const auto* date = reinterpret_cast<const uint8_t*>(d);
+                const auto* offset = reinterpret_cast<const uint8_t*>(o);
+                const DateTime plain = RecordedLocalTime(date, offset);
+                EXPECT_EQ(plain, converter.Convert(date, offset)) << zone << " " << d << " " << o;
+                EXPECT_EQ(plain, converter.Convert(date, offset)) << "again";
+            }
+        }
+    }
+}
+
 TEST_F(SensorDecoderTest, HeaderFieldsAndValidity) {
     fixture::HeaderText h;
     h.Thresholds[0] = "1200";

@@ -26,8 +26,7 @@ std::vector<Recording> MakeRecordings(const TempFolder& dir, int count) {
     std::vector<Recording> recordings;
     for (int i = 0; i < count; ++i) {
         mkrec::MovieOptions options = testing::SmallRecording("2024-05-01 10:00:00");
-        options.Drive.FirstRecord = 10 * i;
-        options.Drive.Start = mkrec::AddSeconds(options.Drive.Start, i);
+        options.Drive.FirstRecord = 10 * i; // each recording continues the drive by a second
         options.Drive.Seed = static_cast<uint32_t>(i + 1);
         const fs::path path = dir / ("240501_1000" + std::to_string(10 + i) + "_A.MOV");
         recordings.push_back({path, mkrec::MakeMovie(options, path)});

@@ -38,6 +38,7 @@ private:
     bool WriteRecords(const BoxNode& node);
 
     OutputFile& out_;
+    bool kernelCopy_ = true;
     std::string failure_;
 };
 
@@ -55,14 +56,22 @@ bool TreeWriter::Put16(uint64_t value) {
 bool TreeWriter::CopyRange(const platform::FileMapping& file, uint64_t offset, uint64_t length) {
     while (length > 0) {
         const uint64_t piece = std::min(length, kPieceSize);
-        platform::MappedView view;
-        std::string error;
-        // A piece that cannot be mapped abandons the whole write: a movie with a hole in its
-        // media would not play.
-        if (!view.Map(file, offset, static_cast<size_t>(piece), &error)) {
-            return Fail("cannot read " + file.Path().string() + ": " + error);
+        // The kernel copies the piece when it can; otherwise it goes through a mapped view.
+        const OutputFile::CopyResult copied =
+            kernelCopy_ ? out_.CopyFrom(file.Descriptor(), offset, piece)
+                        : OutputFile::CopyResult::Unsupported;
+        if (copied == OutputFile::CopyResult::Failed) return Fail("cannot write the output");
+        if (copied == OutputFile::CopyResult::Unsupported) {
+            kernelCopy_ = false;
+            platform::MappedView view;
+            std::string error;
+            // A piece that cannot be mapped abandons the whole write: a movie with a hole in
+            // its media would not play.
+            if (!view.Map(file, offset, static_cast<size_t>(piece), &error)) {
+                return Fail("cannot read " + file.Path().string() + ": " + error);
+            }
+            if (!Put(view.Data(), view.Size())) return false;
         }
-        if (!Put(view.Data(), view.Size())) return false;
         offset += piece;
         length -= piece;
     }

@@ -86,6 +86,33 @@ bool OutputFile::Write(const void* data, size_t length) {
     return Flush() && WriteAll(bytes, length);
 }
 
+OutputFile::CopyResult OutputFile::CopyFrom(int sourceFd, uint64_t offset, uint64_t length) {
+    if (fd_ < 0 || Failed() || !Flush()) return CopyResult::Failed;
+    auto sourceOffset = static_cast<off64_t>(offset);
+    uint64_t copied = 0;
+    while (copied < length) {
+        const ssize_t n = ::copy_file_range(sourceFd, &sourceOffset, fd_, nullptr,
+                                            static_cast<size_t>(length - copied), 0);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            if (copied == 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
+                                errno == EOPNOTSUPP)) {
+                return CopyResult::Unsupported;
+            }
+            Fail("cannot write", errno);
+            return CopyResult::Failed;
+        }
+        // The source ended before the bytes its boxes promised.
+        if (n == 0) {
+            Fail("a source file ended early while writing", 0);
+            return CopyResult::Failed;
+        }
+        copied += static_cast<uint64_t>(n);
+        written_ += static_cast<uint64_t>(n);
+    }
+    return CopyResult::Done;
+}
+
 bool OutputFile::Commit() {
     if (fd_ < 0) return Fail("nothing was written to", 0);
     bool ok = !Failed() && Flush();

@@ -22,6 +22,12 @@ public:
     bool Create(const std::filesystem::path& target, bool overwrite);
     bool Write(const void* data, size_t length);
     bool Write(const std::string& text) { return Write(text.data(), text.size()); }
+
+    // Appends `length` bytes of the file `sourceFd` at `offset`, copied by the kernel without
+    // passing through this process. Unsupported (nothing written) when the file systems
+    // cannot do that: the caller then copies through memory.
+    enum class CopyResult { Done, Unsupported, Failed };
+    CopyResult CopyFrom(int sourceFd, uint64_t offset, uint64_t length);
     // Flushes, closes and gives the file its name. False (and the file removed) on any
     // failure, including one of an earlier write.
     bool Commit();

@@ -9,6 +9,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -228,6 +229,30 @@ TEST(JoinRecordings, OverwriteReplacesOnlyWhenComplete) {
     testing::MiniMovie::WriteFile(dir / "out.MOV", "old");
     ASSERT_TRUE(JoinRecordings({inputs, dir / "out.MOV", true}).Ok);
     ExpectJoinedFile(movies, dir / "out.MOV");
+}
+
+TEST(JoinRecordings, SameOutputWhenTheKernelCannotCopyAcrossFileSystems) {
+    // Between two file systems the media go through mapped views instead of a kernel copy.
+    TempFolder dir;
+    const fs::path shm = "/dev/shm";
+    struct stat a {}, b {};
+    if (::stat(shm.c_str(), &a) != 0 || ::stat(dir.Path().c_str(), &b) != 0 || a.st_dev == b.st_dev) {
+        GTEST_SKIP() << "no second file system at /dev/shm";
+    }
+    const std::vector<MiniMovie> movies = Movies(3);
+    std::vector<fs::path> inputs = WriteAll(dir, movies);
+    ASSERT_TRUE(JoinRecordings({inputs, dir / "same.MOV"}).Ok);
+    char pattern[] = "/dev/shm/kestrel-XXXXXX";
+    ASSERT_NE(nullptr, ::mkdtemp(pattern));
+    for (fs::path& input : inputs) {
+        const fs::path moved = fs::path(pattern) / input.filename();
+        fs::copy_file(input, moved);
+        input = moved;
+    }
+    const JoinResult result = JoinRecordings({inputs, dir / "across.MOV"});
+    fs::remove_all(pattern);
+    ASSERT_TRUE(result.Ok) << result.Error;
+    EXPECT_EQ(testing::ReadFile(dir / "same.MOV"), testing::ReadFile(dir / "across.MOV"));
 }
 
 TEST(JoinRecordings, FullDiskLeavesNoOutput) {

@@ -20,28 +20,33 @@ constexpr uint64_t kRecordSearchWindow = 5ull << 20;
 uint32_t BigEndian32(const uint8_t* p) {
     return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
 }
-uint16_t BigEndian16(const uint8_t* p) { return static_cast<uint16_t>((p[0] << 8) | p[1]); }
+uint16_t BigEndian16(const uint8_t* p) {
+    return static_cast<uint16_t>((p[0] << 8) | p[1]);
+}
 
 bool ReadFile(const platform::FileMapping& file, uint64_t offset, void* out, size_t length) {
-    if (length == 0) return true;
+    if (length == 0)
+        return true;
     platform::MappedView view;
-    if (!view.Map(file, offset, length)) return false;
+    if (!view.Map(file, offset, length))
+        return false;
     std::memcpy(out, view.Data(), length);
     return true;
 }
 
 void SetError(std::string* error, std::string text) {
-    if (error) *error = std::move(text);
+    if (error)
+        *error = std::move(text);
 }
 
 class TreeLoader {
-public:
+  public:
     TreeLoader(BoxTree& tree, bool copy, const KnownBoxTypes& types)
         : tree_(tree), copy_(copy), types_(types) {}
 
     bool Load(std::string* error);
 
-private:
+  private:
     // How the walk of one box's children ended.
     enum class Walk { Done, Opaque, Failed };
 
@@ -68,7 +73,8 @@ bool TreeLoader::Load(std::string* error) {
     }
     // A top-level box of an unknown type ends the walk: the tree keeps what came before it,
     // and the root counts as raw so that it is never written.
-    if (walk == Walk::Opaque) root.Raw = 1;
+    if (walk == Walk::Opaque)
+        root.Raw = 1;
     return true;
 }
 
@@ -85,12 +91,14 @@ TreeLoader::Walk TreeLoader::ParseChildren(BoxNode& parent) {
             return Walk::Failed;
         }
         const char* type = reinterpret_cast<const char*>(header + 4);
-        if (fits && !types_.Contains(type)) return Walk::Opaque;
+        if (fits && !types_.Contains(type))
+            return Walk::Opaque;
         const uint64_t size = fits ? BigEndian32(header) : 0;
         if (size < 8 || size > end - position) {
             // A nested "container" may be a leaf whose data only looked like a box: keep it
             // as data. At the top level the file itself is cut or damaged.
-            if (!isRoot) return Walk::Opaque;
+            if (!isRoot)
+                return Walk::Opaque;
             failure_ = "the box at offset " + std::to_string(position) + " does not fit the file";
             return Walk::Failed;
         }
@@ -100,11 +108,14 @@ TreeLoader::Walk TreeLoader::ParseChildren(BoxNode& parent) {
         child.Source = &tree_.File;
         child.PayloadSize = child.PayloadSizeOriginal = size - 8;
         child.PayloadOffset = child.PayloadOffsetOriginal = position + 8;
-        if (!CreateNode(child)) return Walk::Failed;
+        if (!CreateNode(child))
+            return Walk::Failed;
         if (!child.Raw && size > 12) {
             const Walk inner = child.Depth >= kMaxDepth ? Walk::Opaque : ParseChildren(child);
-            if (inner == Walk::Failed) return Walk::Failed;
-            if (inner == Walk::Opaque && !MakeOpaque(child)) return Walk::Failed;
+            if (inner == Walk::Failed)
+                return Walk::Failed;
+            if (inner == Walk::Opaque && !MakeOpaque(child))
+                return Walk::Failed;
         }
         parent.Children.push_back(std::move(child));
         total += size;
@@ -116,7 +127,8 @@ TreeLoader::Walk TreeLoader::ParseChildren(BoxNode& parent) {
 bool TreeLoader::CreateNode(BoxNode& node) {
     if (node.Is("mdat") || node.Is("udat")) {
         node.Raw = 1;
-        if (node.Is("udat")) ReadUdatCounts(node);
+        if (node.Is("udat"))
+            ReadUdatCounts(node);
         return true;
     }
     uint8_t first[8];
@@ -125,7 +137,8 @@ bool TreeLoader::CreateNode(BoxNode& node) {
             failure_ = "cannot read the box at offset " + std::to_string(node.PayloadOffset - 8);
             return false;
         }
-        if (types_.Contains(reinterpret_cast<const char*>(first + 4))) return true; // container
+        if (types_.Contains(reinterpret_cast<const char*>(first + 4)))
+            return true; // container
     }
     node.Raw = 1;
     return CopyPayload(node);
@@ -151,7 +164,8 @@ void TreeLoader::ReadUdatCounts(BoxNode& node) {
 }
 
 bool TreeLoader::CopyPayload(BoxNode& node) {
-    if (!copy_) return true;
+    if (!copy_)
+        return true;
     if (node.PayloadSize > kMaxCopy) {
         failure_ = std::string("the '") + node.Name + "' box is too large to load";
         return false;
@@ -186,14 +200,18 @@ void CollectLists(BoxTree& tree, BoxNode& node) {
         {"elst", &BoxTree::Elst}, {"stsd", &BoxTree::Stsd},
     };
     for (const ListOf& entry : kLists) {
-        if (node.Is(entry.type)) (tree.*entry.list).push_back(&node);
+        if (node.Is(entry.type))
+            (tree.*entry.list).push_back(&node);
     }
-    for (BoxNode& child : node.Children) CollectLists(tree, child);
+    for (BoxNode& child : node.Children)
+        CollectLists(tree, child);
 }
 
 } // namespace
 
-bool BoxNode::Is(const char* type) const { return std::memcmp(Name, type, 4) == 0; }
+bool BoxNode::Is(const char* type) const {
+    return std::memcmp(Name, type, 4) == 0;
+}
 
 std::unique_ptr<BoxTree> LoadBoxTree(const std::filesystem::path& path, bool copy,
                                      std::string* error) {
@@ -225,42 +243,52 @@ std::unique_ptr<BoxTree> LoadBoxTree(const std::filesystem::path& path, bool cop
     return tree;
 }
 
-void FreeBoxTree(std::unique_ptr<BoxTree>& tree) { tree.reset(); }
+void FreeBoxTree(std::unique_ptr<BoxTree>& tree) {
+    tree.reset();
+}
 
 uint64_t NodeSize(const BoxNode& node) {
-    if (node.Raw) return node.PayloadSize + 8;
+    if (node.Raw)
+        return node.PayloadSize + 8;
     uint64_t size = 8;
-    for (const BoxNode& child : node.Children) size += NodeSize(child);
+    for (const BoxNode& child : node.Children)
+        size += NodeSize(child);
     return size;
 }
 
 bool ReadPayload(const BoxNode& node, uint64_t offset, void* out, size_t length) {
-    if (offset > node.PayloadSize || length > node.PayloadSize - offset) return false;
+    if (offset > node.PayloadSize || length > node.PayloadSize - offset)
+        return false;
     if (node.Payload) {
-        if (offset + length > node.Payload->size()) return false;
+        if (offset + length > node.Payload->size())
+            return false;
         std::memcpy(out, node.Payload->data() + offset, length);
         return true;
     }
     // Without a copy the payload is read where the box was found.
-    if (!node.Source || node.PayloadSize != node.PayloadSizeOriginal) return false;
+    if (!node.Source || node.PayloadSize != node.PayloadSizeOriginal)
+        return false;
     return ReadFile(*node.Source, node.PayloadOffset + offset, out, length);
 }
 
 VideoSize VideoSizeOf(const BoxTree& tree) {
     uint8_t size[4];
-    if (tree.Stsd.empty() || !ReadPayload(*tree.Stsd.front(), 40, size, sizeof size)) return {};
+    if (tree.Stsd.empty() || !ReadPayload(*tree.Stsd.front(), 40, size, sizeof size))
+        return {};
     return {BigEndian16(size), BigEndian16(size + 2)};
 }
 
 int64_t FrameCountOf(const BoxTree& tree) {
     uint8_t count[4];
-    if (tree.Stts.empty() || !ReadPayload(*tree.Stts.front(), 8, count, sizeof count)) return -1;
+    if (tree.Stts.empty() || !ReadPayload(*tree.Stts.front(), 8, count, sizeof count))
+        return -1;
     return BigEndian32(count);
 }
 
 double FrameRateOf(const BoxTree& tree) {
     uint8_t delta[4];
-    if (tree.Stts.empty() || !ReadPayload(*tree.Stts.front(), 12, delta, sizeof delta)) return -1.0;
+    if (tree.Stts.empty() || !ReadPayload(*tree.Stts.front(), 12, delta, sizeof delta))
+        return -1.0;
     const uint32_t value = BigEndian32(delta);
     return value == 0 ? -1.0 : 90000.0 / value;
 }
@@ -273,11 +301,13 @@ bool FirstRecordTime(const BoxTree& tree, DateTime& out) {
         const uint64_t available = std::min(udat->PayloadSizeOriginal, kRecordSearchWindow);
         const uint64_t limit = std::min(available, tree.Size - udat->PayloadOffsetOriginal);
         platform::MappedView view;
-        if (limit == 0 || !view.Map(tree.File, udat->PayloadOffsetOriginal, limit)) continue;
+        if (limit == 0 || !view.Map(tree.File, udat->PayloadOffsetOriginal, limit))
+            continue;
         const uint8_t* begin = view.Data();
         const uint8_t* end = begin + view.Size();
         const uint8_t* tag = std::search(begin, end, kTag, kTag + kTagLength);
-        if (tag == end) continue;
+        if (tag == end)
+            continue;
         // The count follows the tag and the header; the first record follows the count.
         const size_t rest = static_cast<size_t>(end - tag);
         const size_t countAt = kTagLength + kUdatHeaderSize;

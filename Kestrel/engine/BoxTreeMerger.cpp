@@ -25,22 +25,27 @@ void Put32(Bytes& bytes, size_t offset, uint32_t value) {
 
 void ForEachNode(const BoxNode& node, const std::function<void(const BoxNode&)>& visit) {
     visit(node);
-    for (const BoxNode& child : node.Children) ForEachNode(child, visit);
+    for (const BoxNode& child : node.Children)
+        ForEachNode(child, visit);
 }
 
 const BoxNode* ParentOf(const BoxNode& root, const BoxNode* node) {
     for (const BoxNode& child : root.Children) {
-        if (&child == node) return &root;
-        if (const BoxNode* found = ParentOf(child, node)) return found;
+        if (&child == node)
+            return &root;
+        if (const BoxNode* found = ParentOf(child, node))
+            return found;
     }
     return nullptr;
 }
 
 const BoxNode* SiblingOf(const BoxTree& tree, const BoxNode* node, const char* type) {
     const BoxNode* parent = ParentOf(tree.Root, node);
-    if (!parent) return nullptr;
+    if (!parent)
+        return nullptr;
     for (const BoxNode& child : parent->Children) {
-        if (child.Is(type)) return &child;
+        if (child.Is(type))
+            return &child;
     }
     return nullptr;
 }
@@ -48,7 +53,8 @@ const BoxNode* SiblingOf(const BoxTree& tree, const BoxNode* node, const char* t
 // A full-box table: version and flags, a 32-bit entry count at `countAt`, then the entries.
 // True when the payload holds exactly the entries the count announces.
 bool TableShape(const BoxNode& node, size_t countAt, size_t entrySize, uint32_t& count) {
-    if (!node.Payload || node.Payload->size() < countAt + 4) return false;
+    if (!node.Payload || node.Payload->size() < countAt + 4)
+        return false;
     count = Get32(*node.Payload, countAt);
     return node.Payload->size() == countAt + 4 + uint64_t{count} * entrySize;
 }
@@ -56,23 +62,25 @@ bool TableShape(const BoxNode& node, size_t countAt, size_t entrySize, uint32_t&
 // The sample tables the merge knows how to carry over; any other one would be left wrong.
 bool IsCarriedTable(const BoxNode& node) {
     for (const char* type : {"stsd", "stts", "stss", "stsc", "stsz", "stco"}) {
-        if (node.Is(type)) return true;
+        if (node.Is(type))
+            return true;
     }
     return false;
 }
 
 class Merger {
-public:
+  public:
     Merger(BoxTree& first, const BoxTree& next) : a_(first), b_(next) {}
 
     bool Run(std::string* error) {
         const bool ok = CheckLayout() && MergeMedia() && MergeRecords() && MergeSampleSizes() &&
                         MergeSyncSamples() && MergeChunkOffsets() && AddDurations();
-        if (!ok && error) *error = failure_;
+        if (!ok && error)
+            *error = failure_;
         return ok;
     }
 
-private:
+  private:
     bool Fail(std::string text) {
         failure_ = std::move(text);
         return false;
@@ -95,7 +103,8 @@ private:
 };
 
 bool Merger::CheckTreeShape(const BoxTree& tree) {
-    if (tree.Root.Raw) return Fail(tree.Path.string() + " holds boxes the join does not know");
+    if (tree.Root.Raw)
+        return Fail(tree.Path.string() + " holds boxes the join does not know");
     if (tree.Mdat.empty() || tree.Stsz.empty() || tree.Stco.empty() || tree.Stts.empty() ||
         tree.Mvhd.empty()) {
         return Fail(tree.Path.string() + " lacks the media or its sample tables");
@@ -104,19 +113,24 @@ bool Merger::CheckTreeShape(const BoxTree& tree) {
     bool copied = true;
     ForEachNode(tree.Root, [&](const BoxNode& node) {
         if (node.Is("stbl")) {
-            for (const BoxNode& table : node.Children) carried = carried && IsCarriedTable(table);
+            for (const BoxNode& table : node.Children)
+                carried = carried && IsCarriedTable(table);
         }
-        if (node.Is("co64")) carried = false;
+        if (node.Is("co64"))
+            carried = false;
         if (node.Raw && !node.Is("mdat") && !node.Is("udat") && node.Depth > 0) {
             copied = copied && node.Payload.has_value();
         }
     });
-    if (!carried) return Fail(tree.Path.string() + " has sample tables the join cannot carry");
-    if (!copied) return Fail(tree.Path.string() + " was not loaded for writing");
-    for (const auto* list : {&tree.Stsz, &tree.Stco, &tree.Mdhd, &tree.Stss, &tree.Stts,
-                             &tree.Mvhd, &tree.Tkhd, &tree.Elst, &tree.Stsd}) {
+    if (!carried)
+        return Fail(tree.Path.string() + " has sample tables the join cannot carry");
+    if (!copied)
+        return Fail(tree.Path.string() + " was not loaded for writing");
+    for (const auto* list : {&tree.Stsz, &tree.Stco, &tree.Mdhd, &tree.Stss, &tree.Stts, &tree.Mvhd,
+                             &tree.Tkhd, &tree.Elst, &tree.Stsd}) {
         for (const BoxNode* node : *list) {
-            if (!node->Payload) return Fail(tree.Path.string() + " has a damaged sample table");
+            if (!node->Payload)
+                return Fail(tree.Path.string() + " has a damaged sample table");
         }
     }
     for (const auto* list : {&tree.Mvhd, &tree.Tkhd, &tree.Mdhd, &tree.Elst}) {
@@ -187,8 +201,10 @@ bool Merger::CheckPairs() {
 }
 
 bool Merger::CheckLayout() {
-    if (!CheckTreeShape(a_) || !CheckTreeShape(b_) || !CheckPairs()) return false;
-    if (!b_.Mdat[0]->Continuation.empty() || (!b_.Udat.empty() && !b_.Udat[0]->Continuation.empty())) {
+    if (!CheckTreeShape(a_) || !CheckTreeShape(b_) || !CheckPairs())
+        return false;
+    if (!b_.Mdat[0]->Continuation.empty() ||
+        (!b_.Udat.empty() && !b_.Udat[0]->Continuation.empty())) {
         return Fail("a joined movie cannot be appended again");
     }
     // Only what lies after the media may grow: the chunk offsets of the first recording
@@ -196,7 +212,8 @@ bool Merger::CheckLayout() {
     const uint64_t mediaAt = a_.Mdat[0]->PayloadOffset;
     for (const auto* list : {&a_.Stsz, &a_.Stco, &a_.Stss, &a_.Stts, &a_.Udat}) {
         for (const BoxNode* node : *list) {
-            if (node->PayloadOffset < mediaAt) return Fail("the movie's tables lie before its media");
+            if (node->PayloadOffset < mediaAt)
+                return Fail("the movie's tables lie before its media");
         }
     }
     return true;
@@ -206,17 +223,20 @@ bool Merger::MergeMedia() {
     BoxNode& mine = *a_.Mdat[0];
     const BoxNode& theirs = *b_.Mdat[0];
     // The first 8 bytes of every media payload are not media; only the first file's stay.
-    if (theirs.PayloadSize < 8) return Fail(b_.Path.string() + " has no media");
+    if (theirs.PayloadSize < 8)
+        return Fail(b_.Path.string() + " has no media");
     mediaBefore_ = mine.PayloadSize;
     const uint64_t grown = mine.PayloadSize + theirs.PayloadSize - 8;
-    if (grown + 8 > kMax32) return Fail("the joined media would exceed 4 GiB");
+    if (grown + 8 > kMax32)
+        return Fail("the joined media would exceed 4 GiB");
     mine.PayloadSize = grown;
     mine.Continuation.push_back(&theirs);
     return true;
 }
 
 bool Merger::MergeRecords() {
-    if (a_.Udat.empty()) return true;
+    if (a_.Udat.empty())
+        return true;
     BoxNode& mine = *a_.Udat[0];
     const BoxNode& theirs = *b_.Udat[0];
     for (const BoxNode* udat : {static_cast<const BoxNode*>(&mine), &theirs}) {
@@ -227,7 +247,8 @@ bool Merger::MergeRecords() {
     const uint64_t current = mine.Continuation.empty() ? mine.RecordCount : mine.MergedRecordCount;
     const uint64_t merged = current + theirs.RecordCount;
     // The count is a 16-bit field: a wrapped count would hide records.
-    if (merged > kUdatMaxRecords) return Fail("the joined movie would hold more than 65535 records");
+    if (merged > kUdatMaxRecords)
+        return Fail("the joined movie would hold more than 65535 records");
     mine.MergedRecordCount = merged;
     // The box is written from the count: tag, header, count, records, trailer.
     mine.UdatTotal = kUdatRecordsOffset + merged * kUdatRecordSize + kUdatTrailerSize;
@@ -243,13 +264,17 @@ bool Merger::MergeSampleSizes() {
         const BoxNode& theirs = *b_.Stsz[i];
         Bytes& table = *mine.Payload;
         const Bytes& other = *theirs.Payload;
-        if (table.size() < 12 || other.size() < 12) return Fail("a sample size table is too short");
+        if (table.size() < 12 || other.size() < 12)
+            return Fail("a sample size table is too short");
         const uint32_t sizeA = Get32(table, 4), sizeB = Get32(other, 4);
         const uint64_t count = uint64_t{Get32(table, 8)} + Get32(other, 8);
-        if (count > kMax32) return Fail("the joined movie would hold too many samples");
-        if (sizeA != sizeB) return Fail("the recordings' sample sizes are stored differently");
+        if (count > kMax32)
+            return Fail("the joined movie would hold too many samples");
+        if (sizeA != sizeB)
+            return Fail("the recordings' sample sizes are stored differently");
         if (sizeA == 0) {
-            if (table.size() != 12 + 4ull * Get32(table, 8) || other.size() != 12 + 4ull * Get32(other, 8)) {
+            if (table.size() != 12 + 4ull * Get32(table, 8) ||
+                other.size() != 12 + 4ull * Get32(other, 8)) {
                 return Fail("a sample size table is damaged");
             }
             table.insert(table.end(), other.begin() + 12, other.end());
@@ -259,7 +284,8 @@ bool Merger::MergeSampleSizes() {
         Put32(table, 8, static_cast<uint32_t>(count));
         mine.PayloadSize = mine.CopiedSize = table.size();
     }
-    if (grown == 0) return Fail("the sample size tables do not grow");
+    if (grown == 0)
+        return Fail("the sample size tables do not grow");
     return true;
 }
 
@@ -273,14 +299,16 @@ bool Merger::MergeSyncSamples() {
             !TableShape(mine, 4, 4, countA) || !TableShape(theirs, 4, 4, countB)) {
             return Fail("a sync sample table is damaged");
         }
-        if (countB == 0) return Fail("the sync sample tables do not grow");
+        if (countB == 0)
+            return Fail("the sync sample tables do not grow");
         // The second file's sample numbers continue after the first file's samples.
         const uint32_t shift = Get32(*timing->Payload, 8);
         Bytes& table = *mine.Payload;
         const Bytes& other = *theirs.Payload;
         for (size_t at = 8; at < other.size(); at += 4) {
             const uint64_t number = uint64_t{Get32(other, at)} + shift;
-            if (number > kMax32) return Fail("the joined movie would hold too many samples");
+            if (number > kMax32)
+                return Fail("the joined movie would hold too many samples");
             table.resize(table.size() + 4);
             Put32(table, table.size() - 4, static_cast<uint32_t>(number));
         }
@@ -301,7 +329,8 @@ bool Merger::MergeChunkOffsets() {
         if (!TableShape(mine, 4, 4, countA) || !TableShape(theirs, 4, 4, countB)) {
             return Fail("a chunk offset table is damaged");
         }
-        if (countB == 0) return Fail("the chunk offset tables do not grow");
+        if (countB == 0)
+            return Fail("the chunk offset tables do not grow");
         Bytes& table = *mine.Payload;
         const Bytes& other = *theirs.Payload;
         for (size_t at = 8; at < other.size(); at += 4) {
@@ -311,7 +340,8 @@ bool Merger::MergeChunkOffsets() {
             }
             // The second file's media follow the first file's, less their 8 leading bytes.
             const uint64_t moved = mediaBefore_ + offset - 8;
-            if (moved > kMax32) return Fail("the joined media would exceed 4 GiB");
+            if (moved > kMax32)
+                return Fail("the joined media would exceed 4 GiB");
             table.resize(table.size() + 4);
             Put32(table, table.size() - 4, static_cast<uint32_t>(moved));
         }
@@ -327,8 +357,10 @@ bool Merger::AddDurations() {
         size_t offset;
     };
     // Movie, track, edit and media durations, and the frame count of the time-to-sample entry.
-    static const Field kFields[] = {{&BoxTree::Mvhd, 16}, {&BoxTree::Tkhd, 20},
-                                    {&BoxTree::Elst, 8},  {&BoxTree::Mdhd, 16},
+    static const Field kFields[] = {{&BoxTree::Mvhd, 16},
+                                    {&BoxTree::Tkhd, 20},
+                                    {&BoxTree::Elst, 8},
+                                    {&BoxTree::Mdhd, 16},
                                     {&BoxTree::Stts, 8}};
     for (const Field& field : kFields) {
         const std::vector<BoxNode*>& mine = a_.*field.list;
@@ -341,7 +373,8 @@ bool Merger::AddDurations() {
             }
             const uint64_t sum = uint64_t{Get32(table, field.offset)} + Get32(other, field.offset);
             // A wrapped 32-bit sum would give the joined movie a wrong length.
-            if (sum > kMax32) return Fail("the joined movie would be too long");
+            if (sum > kMax32)
+                return Fail("the joined movie would be too long");
             Put32(table, field.offset, static_cast<uint32_t>(sum));
         }
     }

@@ -11,20 +11,22 @@ namespace {
 constexpr uint64_t kPieceSize = 32ull << 20;
 
 class TreeWriter {
-public:
+  public:
     explicit TreeWriter(OutputFile& out) : out_(out) {}
 
     bool WriteChildren(const BoxNode& node) {
         for (const BoxNode& child : node.Children) {
-            if (!WriteNode(child)) return false;
+            if (!WriteNode(child))
+                return false;
         }
         return true;
     }
     const std::string& Failure() const { return failure_; }
 
-private:
+  private:
     bool Fail(std::string text) {
-        if (failure_.empty()) failure_ = out_.Failed() ? out_.Error() : std::move(text);
+        if (failure_.empty())
+            failure_ = out_.Failed() ? out_.Error() : std::move(text);
         return false;
     }
     bool Put(const void* data, size_t length) {
@@ -57,10 +59,11 @@ bool TreeWriter::CopyRange(const platform::FileMapping& file, uint64_t offset, u
     while (length > 0) {
         const uint64_t piece = std::min(length, kPieceSize);
         // The kernel copies the piece when it can; otherwise it goes through a mapped view.
-        const OutputFile::CopyResult copied =
-            kernelCopy_ ? out_.CopyFrom(file.Descriptor(), offset, piece)
-                        : OutputFile::CopyResult::Unsupported;
-        if (copied == OutputFile::CopyResult::Failed) return Fail("cannot write the output");
+        const OutputFile::CopyResult copied = kernelCopy_
+                                                  ? out_.CopyFrom(file.Descriptor(), offset, piece)
+                                                  : OutputFile::CopyResult::Unsupported;
+        if (copied == OutputFile::CopyResult::Failed)
+            return Fail("cannot write the output");
         if (copied == OutputFile::CopyResult::Unsupported) {
             kernelCopy_ = false;
             platform::MappedView view;
@@ -70,7 +73,8 @@ bool TreeWriter::CopyRange(const platform::FileMapping& file, uint64_t offset, u
             if (!view.Map(file, offset, static_cast<size_t>(piece), &error)) {
                 return Fail("cannot read " + file.Path().string() + ": " + error);
             }
-            if (!Put(view.Data(), view.Size())) return false;
+            if (!Put(view.Data(), view.Size()))
+                return false;
         }
         offset += piece;
         length -= piece;
@@ -79,7 +83,8 @@ bool TreeWriter::CopyRange(const platform::FileMapping& file, uint64_t offset, u
 }
 
 bool TreeWriter::WriteMedia(const BoxNode& node) {
-    if (!CopyRange(*node.Source, node.PayloadOffset, node.PayloadSizeOriginal)) return false;
+    if (!CopyRange(*node.Source, node.PayloadOffset, node.PayloadSizeOriginal))
+        return false;
     for (const BoxNode* next : node.Continuation) {
         if (!CopyRange(*next->Source, next->PayloadOffset + 8, next->PayloadSizeOriginal - 8)) {
             return false;
@@ -100,7 +105,8 @@ bool TreeWriter::WriteRecords(const BoxNode& node) {
         if (part->PayloadSizeOriginal < kUdatRecordsOffset + part->RecordBytes) {
             return Fail("a recording's data box holds fewer records than it says");
         }
-        if (!CopyRange(*part->Source, part->PayloadOffset + kUdatRecordsOffset, part->RecordBytes)) {
+        if (!CopyRange(*part->Source, part->PayloadOffset + kUdatRecordsOffset,
+                       part->RecordBytes)) {
             return false;
         }
     }
@@ -113,14 +119,16 @@ bool TreeWriter::WriteNode(const BoxNode& node) {
         return Fail(std::string("the '") + node.Name + "' box would exceed 4 GiB");
     }
     const uint64_t start = out_.BytesWritten();
-    if (!Put32(size) || !Put(node.Name, 4)) return false;
+    if (!Put32(size) || !Put(node.Name, 4))
+        return false;
     bool ok = true;
     if (node.Is("mdat") && node.Raw) {
         ok = WriteMedia(node);
     } else if (node.Is("udat") && node.Raw) {
         ok = WriteRecords(node);
     } else if (node.Raw) {
-        if (!node.Payload) return Fail(std::string("the '") + node.Name + "' box was not loaded");
+        if (!node.Payload)
+            return Fail(std::string("the '") + node.Name + "' box was not loaded");
         ok = Put(node.Payload->data(), node.Payload->size());
     }
     ok = ok && WriteChildren(node);
@@ -138,10 +146,12 @@ bool WriteBoxTree(const BoxTree& tree, OutputFile& out, std::string* error) {
     bool ok = true;
     if (tree.Root.Raw) {
         ok = false;
-        if (error) *error = tree.Path.string() + " holds boxes the join does not know";
+        if (error)
+            *error = tree.Path.string() + " holds boxes the join does not know";
     } else if (!writer.WriteChildren(tree.Root)) {
         ok = false;
-        if (error) *error = writer.Failure();
+        if (error)
+            *error = writer.Failure();
     }
     return ok;
 }

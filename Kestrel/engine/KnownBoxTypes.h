@@ -9,7 +9,7 @@
 namespace kestrel {
 
 class KnownBoxTypes {
-public:
+  public:
     // The codes in their table order; the table holds "xml " twice, so 168 codes name 167
     // distinct types.
     static constexpr size_t kTableSize = 168;
@@ -29,7 +29,7 @@ public:
     // The process-wide index, built on first use (thread-safe) and never freed before exit.
     static const KnownBoxTypes& Shared();
 
-private:
+  private:
     // One node of the tree: the character it stands for and the nodes below it.
     struct Node {
         char Character = 0;

@@ -28,15 +28,18 @@ constexpr int kTimeLapseFactor = 15;
 std::string Format(const char* format, auto... values) {
     char buffer[64];
     const int n = std::snprintf(buffer, sizeof buffer, format, values...);
-    return n < 0 ? std::string() : std::string(buffer, std::min<size_t>(static_cast<size_t>(n), sizeof buffer - 1));
+    return n < 0 ? std::string()
+                 : std::string(buffer, std::min<size_t>(static_cast<size_t>(n), sizeof buffer - 1));
 }
 
 // A name holding a comma, a quote or a line break is quoted, so it stays one column.
 std::string CsvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    if (text.find_first_of(",\"\r\n") == std::string::npos)
+        return text;
     std::string quoted = "\"";
     for (char c : text) {
-        if (c == '"') quoted += '"';
+        if (c == '"')
+            quoted += '"';
         quoted += c;
     }
     return quoted + '"';
@@ -44,16 +47,21 @@ std::string CsvField(const std::string& text) {
 
 std::string SizeClass(int height) {
     switch (height) {
-    case 360: return "SD";
-    case 720: return "HD";
-    case 1080: return "FHD";
-    default: return {};
+    case 360:
+        return "SD";
+    case 720:
+        return "HD";
+    case 1080:
+        return "FHD";
+    default:
+        return {};
     }
 }
 
 // Whole seconds of frames at fps, in single precision; 0 when either is unknown.
 int DurationSeconds(int64_t frames, double fps) {
-    if (frames < 0 || fps <= 0.0) return 0;
+    if (frames < 0 || fps <= 0.0)
+        return 0;
     const float seconds = std::trunc(static_cast<float>(frames) / static_cast<float>(fps));
     return seconds < 2.0e9f ? static_cast<int>(seconds) : 0;
 }
@@ -63,18 +71,23 @@ std::string FallbackLine(const RecordingEntry& entry) {
 }
 
 size_t Utf8Length(unsigned char lead) {
-    if (lead < 0x80) return 1;
-    if ((lead & 0xE0) == 0xC0) return 2;
-    if ((lead & 0xF0) == 0xE0) return 3;
-    if ((lead & 0xF8) == 0xF0) return 4;
+    if (lead < 0x80)
+        return 1;
+    if ((lead & 0xE0) == 0xC0)
+        return 2;
+    if ((lead & 0xF0) == 0xE0)
+        return 3;
+    if ((lead & 0xF8) == 0xF0)
+        return 4;
     return 1;
 }
 
 class Cp932Encoder {
-public:
+  public:
     Cp932Encoder() : cd_(::iconv_open("CP932", "UTF-8")) {}
     ~Cp932Encoder() {
-        if (Ok()) ::iconv_close(cd_);
+        if (Ok())
+            ::iconv_close(cd_);
     }
     Cp932Encoder(const Cp932Encoder&) = delete;
     Cp932Encoder& operator=(const Cp932Encoder&) = delete;
@@ -83,7 +96,8 @@ public:
 
     std::string Encode(std::string_view utf8) {
         std::string out;
-        if (!Ok()) return out;
+        if (!Ok())
+            return out;
         out.reserve(utf8.size() + 8);
         char* in = const_cast<char*>(utf8.data());
         size_t inLeft = utf8.size();
@@ -93,7 +107,8 @@ public:
             size_t dstLeft = sizeof buffer;
             const size_t result = ::iconv(cd_, &in, &inLeft, &dst, &dstLeft);
             out.append(buffer, static_cast<size_t>(dst - buffer));
-            if (result != static_cast<size_t>(-1) || errno == E2BIG) continue;
+            if (result != static_cast<size_t>(-1) || errno == E2BIG)
+                continue;
             // A character the code page lacks, or bytes that are not UTF-8: a visible '?'.
             const size_t skip = std::min(inLeft, Utf8Length(static_cast<unsigned char>(*in)));
             out += '?';
@@ -104,7 +119,7 @@ public:
         return out;
     }
 
-private:
+  private:
     iconv_t cd_;
 };
 
@@ -112,20 +127,23 @@ private:
 
 std::string CsvHeaderLine() {
     std::string line;
-    for (int slot : kHeaderSlots) line += UiText(slot);
+    for (int slot : kHeaderSlots)
+        line += UiText(slot);
     return line + "\r\n";
 }
 
 std::string CsvLine(EngineContext& ctx, const RecordingEntry& entry) {
     auto tree = LoadBoxTree(entry.FullPath, false);
-    if (!tree) return FallbackLine(entry);
+    if (!tree)
+        return FallbackLine(entry);
     const VideoSize size = VideoSizeOf(*tree);
     DateTime start;
     if (size.Width == -1 || size.Height == -1 || !FirstRecordTime(*tree, start)) {
         return FallbackLine(entry);
     }
     RecorderHeader header;
-    if (!ctx.Ready || !ReadHeaderOnly(&ctx, entry.FullPath, header)) header = RecorderHeader{};
+    if (!ctx.Ready || !ReadHeaderOnly(&ctx, entry.FullPath, header))
+        header = RecorderHeader{};
     const bool timeLapse = header.RecordingType == 'T';
 
     const int64_t frames = FrameCountOf(*tree) * (timeLapse ? kTimeLapseFactor : 1);
@@ -144,7 +162,8 @@ std::string CsvLine(EngineContext& ctx, const RecordingEntry& entry) {
     line += ',' + (noRecord ? std::string("--:--:--")
                             : Format("%02d:%02d:%02d", start.Hour, start.Minute, start.Second));
     line += ',' + Format("%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60, seconds % 60);
-    line += ',' + std::string(timeLapse ? UiText(kTextParkingTimeLapse) : KindLabel(entry.FileName));
+    line +=
+        ',' + std::string(timeLapse ? UiText(kTextParkingTimeLapse) : KindLabel(entry.FileName));
     line += ',' + sizeClass;
     line += ',' + quality;
     line += ',' + (timeLapse ? std::string(UiText(kTextTimeLapse)) : Format("%.0ffps", fps));
@@ -155,12 +174,15 @@ std::string CsvLine(EngineContext& ctx, const RecordingEntry& entry) {
 std::optional<std::string> CsvFileName(const std::filesystem::path& recording) {
     auto tree = LoadBoxTree(recording, false);
     DateTime start;
-    if (!tree || !FirstRecordTime(*tree, start)) return std::nullopt;
+    if (!tree || !FirstRecordTime(*tree, start))
+        return std::nullopt;
     return Format("Dv_%04d%02d%02d_%02d%02d%02d.csv", start.Year, start.Month, start.Day,
                   start.Hour, start.Minute, start.Second);
 }
 
-std::string ToCp932(std::string_view utf8) { return Cp932Encoder().Encode(utf8); }
+std::string ToCp932(std::string_view utf8) {
+    return Cp932Encoder().Encode(utf8);
+}
 
 CsvExportResult ExportCsv(EngineContext& ctx, const std::vector<RecordingEntry>& entries,
                           const std::filesystem::path& folder, bool overwrite,
@@ -181,19 +203,25 @@ CsvExportResult ExportCsv(EngineContext& ctx, const std::vector<RecordingEntry>&
     }
     Cp932Encoder encoder;
     OutputFile out;
-    if (!encoder.Ok()) return {CsvFailure::CannotCreate, result.File, "no CP932 conversion"};
+    if (!encoder.Ok())
+        return {CsvFailure::CannotCreate, result.File, "no CP932 conversion"};
     if (!out.Create(result.File, overwrite) || !out.Write(encoder.Encode(CsvHeaderLine()))) {
         return {CsvFailure::CannotCreate, result.File, out.Error()};
     }
     const auto count = static_cast<int64_t>(entries.size());
     for (int64_t i = 0; i < count; ++i) {
-        if (running && running->load() == 0) return {CsvFailure::Stopped, result.File, "stopped"};
+        if (running && running->load() == 0)
+            return {CsvFailure::Stopped, result.File, "stopped"};
         // Lines are written whole, however long.
-        if (!out.Write(encoder.Encode(CsvLine(ctx, entries[static_cast<size_t>(i)])))) break;
-        if (progress) progress(i, count);
+        if (!out.Write(encoder.Encode(CsvLine(ctx, entries[static_cast<size_t>(i)]))))
+            break;
+        if (progress)
+            progress(i, count);
     }
-    if (!out.Commit()) return {CsvFailure::CannotCreate, result.File, out.Error()};
-    if (progress) progress(count, count);
+    if (!out.Commit())
+        return {CsvFailure::CannotCreate, result.File, out.Error()};
+    if (progress)
+        progress(count, count);
     return result;
 }
 

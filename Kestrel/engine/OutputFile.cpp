@@ -22,12 +22,15 @@ mode_t CurrentUmask() {
 
 } // namespace
 
-OutputFile::~OutputFile() { Abandon(); }
+OutputFile::~OutputFile() {
+    Abandon();
+}
 
 bool OutputFile::Fail(const std::string& what, int err) {
     if (error_.empty()) {
         error_ = what + " " + target_.string();
-        if (err != 0) error_ += ": " + std::string(std::strerror(err));
+        if (err != 0)
+            error_ += ": " + std::string(std::strerror(err));
     }
     return false;
 }
@@ -44,10 +47,12 @@ bool OutputFile::Create(const std::filesystem::path& target, bool overwrite) {
         return Fail("will not overwrite", EEXIST);
     }
     std::filesystem::path folder = target.parent_path();
-    if (folder.empty()) folder = ".";
+    if (folder.empty())
+        folder = ".";
     std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
     const int fd = ::mkstemp(pattern.data());
-    if (fd < 0) return Fail("cannot create", errno);
+    if (fd < 0)
+        return Fail("cannot create", errno);
     fd_ = fd;
     temporary_ = pattern;
     buffer_.reserve(kBufferSize);
@@ -58,10 +63,12 @@ bool OutputFile::WriteAll(const uint8_t* data, size_t length) {
     while (length > 0) {
         const ssize_t n = ::write(fd_, data, length);
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return Fail("cannot write", errno);
         }
-        if (n == 0) return Fail("cannot write", EIO);
+        if (n == 0)
+            return Fail("cannot write", EIO);
         data += n;
         length -= static_cast<size_t>(n);
     }
@@ -69,14 +76,16 @@ bool OutputFile::WriteAll(const uint8_t* data, size_t length) {
 }
 
 bool OutputFile::Flush() {
-    if (buffer_.empty()) return true;
+    if (buffer_.empty())
+        return true;
     const bool ok = WriteAll(buffer_.data(), buffer_.size());
     buffer_.clear();
     return ok;
 }
 
 bool OutputFile::Write(const void* data, size_t length) {
-    if (fd_ < 0 || Failed()) return false;
+    if (fd_ < 0 || Failed())
+        return false;
     const auto* bytes = static_cast<const uint8_t*>(data);
     written_ += length;
     if (buffer_.size() + length <= kBufferSize) {
@@ -87,16 +96,18 @@ bool OutputFile::Write(const void* data, size_t length) {
 }
 
 OutputFile::CopyResult OutputFile::CopyFrom(int sourceFd, uint64_t offset, uint64_t length) {
-    if (fd_ < 0 || Failed() || !Flush()) return CopyResult::Failed;
+    if (fd_ < 0 || Failed() || !Flush())
+        return CopyResult::Failed;
     auto sourceOffset = static_cast<off64_t>(offset);
     uint64_t copied = 0;
     while (copied < length) {
         const ssize_t n = ::copy_file_range(sourceFd, &sourceOffset, fd_, nullptr,
                                             static_cast<size_t>(length - copied), 0);
         if (n < 0) {
-            if (errno == EINTR) continue;
-            if (copied == 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS ||
-                                errno == EOPNOTSUPP)) {
+            if (errno == EINTR)
+                continue;
+            if (copied == 0 &&
+                (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
                 return CopyResult::Unsupported;
             }
             Fail("cannot write", errno);
@@ -114,11 +125,14 @@ OutputFile::CopyResult OutputFile::CopyFrom(int sourceFd, uint64_t offset, uint6
 }
 
 bool OutputFile::Commit() {
-    if (fd_ < 0) return Fail("nothing was written to", 0);
+    if (fd_ < 0)
+        return Fail("nothing was written to", 0);
     bool ok = !Failed() && Flush();
     // The temporary file was made private; the finished file gets the usual permissions.
-    if (ok && ::fchmod(fd_, 0666 & ~CurrentUmask()) != 0) ok = Fail("cannot set up", errno);
-    if (::close(fd_) != 0 && ok) ok = Fail("cannot write", errno);
+    if (ok && ::fchmod(fd_, 0666 & ~CurrentUmask()) != 0)
+        ok = Fail("cannot set up", errno);
+    if (::close(fd_) != 0 && ok)
+        ok = Fail("cannot write", errno);
     fd_ = -1;
     if (ok) {
         const int flags = overwrite_ ? 0 : RENAME_NOREPLACE;
@@ -127,9 +141,11 @@ bool OutputFile::Commit() {
             // A file system without the no-replace rename: a new link fails just the same
             // when the name is taken.
             result = ::link(temporary_.c_str(), target_.c_str());
-            if (result == 0) ::unlink(temporary_.c_str());
+            if (result == 0)
+                ::unlink(temporary_.c_str());
         }
-        if (result != 0) ok = Fail(errno == EEXIST ? "will not overwrite" : "cannot create", errno);
+        if (result != 0)
+            ok = Fail(errno == EEXIST ? "will not overwrite" : "cannot create", errno);
     }
     if (!ok) {
         ::unlink(temporary_.c_str());
@@ -140,9 +156,11 @@ bool OutputFile::Commit() {
 }
 
 void OutputFile::Abandon() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0)
+        ::close(fd_);
     fd_ = -1;
-    if (!temporary_.empty()) ::unlink(temporary_.c_str());
+    if (!temporary_.empty())
+        ::unlink(temporary_.c_str());
     temporary_.clear();
     buffer_.clear();
 }

@@ -11,7 +11,7 @@
 namespace kestrel {
 
 class OutputFile {
-public:
+  public:
     OutputFile() = default;
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
@@ -39,7 +39,7 @@ public:
     const std::string& Error() const { return error_; }
     const std::filesystem::path& Target() const { return target_; }
 
-private:
+  private:
     bool Flush();
     bool WriteAll(const uint8_t* data, size_t length);
     bool Fail(const std::string& what, int err);

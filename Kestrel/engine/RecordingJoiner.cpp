@@ -13,7 +13,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-JoinResult Refuse(std::string error) { return {false, false, std::move(error)}; }
+JoinResult Refuse(std::string error) {
+    return {false, false, std::move(error)};
+}
 
 bool IsStopped(const JoinRequest& request) {
     return request.Running && request.Running->load() == 0;
@@ -25,13 +27,15 @@ fs::path FolderOf(const fs::path& output) {
 
 // The refusals that come before anything is read.
 std::string CheckRequest(const JoinRequest& request) {
-    if (request.Inputs.size() < 2) return "a join needs at least two recordings";
+    if (request.Inputs.size() < 2)
+        return "a join needs at least two recordings";
     std::error_code ec;
     const bool outputExists = fs::exists(request.Output, ec);
     uint64_t total = 0;
     for (const fs::path& input : request.Inputs) {
         const uint64_t size = fs::file_size(input, ec);
-        if (ec) return "cannot read " + input.string() + ": " + ec.message();
+        if (ec)
+            return "cannot read " + input.string() + ": " + ec.message();
         total += size;
         if (outputExists && fs::equivalent(input, request.Output, ec)) {
             return "the output " + request.Output.string() + " is one of the recordings";
@@ -50,17 +54,20 @@ std::string CheckRequest(const JoinRequest& request) {
 
 uint64_t FreeSpaceAt(const fs::path& folder) {
     struct statvfs info {};
-    if (::statvfs(folder.c_str(), &info) != 0) return 0;
+    if (::statvfs(folder.c_str(), &info) != 0)
+        return 0;
     return uint64_t{info.f_bavail} * info.f_frsize;
 }
 
 JoinResult JoinRecordings(const JoinRequest& request, const JoinProgress& progress) {
-    if (std::string refusal = CheckRequest(request); !refusal.empty()) return Refuse(refusal);
+    if (std::string refusal = CheckRequest(request); !refusal.empty())
+        return Refuse(refusal);
     const auto count = static_cast<int64_t>(request.Inputs.size());
     std::vector<std::unique_ptr<BoxTree>> trees;
     std::string error;
     trees.push_back(LoadBoxTree(request.Inputs[0], true, &error));
-    if (!trees.back()) return Refuse(error);
+    if (!trees.back())
+        return Refuse(error);
 
     JoinResult result{false, true, {}};
     for (int64_t i = 1; i < count; ++i) {
@@ -71,11 +78,12 @@ JoinResult JoinRecordings(const JoinRequest& request, const JoinProgress& progre
         // Every tree stays loaded until the output is written: their files provide the media.
         trees.push_back(LoadBoxTree(request.Inputs[static_cast<size_t>(i)], true, &error));
         if (!trees.back() || !MergeBoxTrees(*trees.front(), *trees.back(), &error)) {
-            result.Error = "cannot join " + request.Inputs[static_cast<size_t>(i)].string() +
-                           ": " + error;
+            result.Error =
+                "cannot join " + request.Inputs[static_cast<size_t>(i)].string() + ": " + error;
             return result;
         }
-        if (progress) progress(static_cast<int64_t>(0.99 * static_cast<double>(100 + 100 * i)), 100 * count);
+        if (progress)
+            progress(static_cast<int64_t>(0.99 * static_cast<double>(100 + 100 * i)), 100 * count);
     }
 
     OutputFile out;
@@ -85,7 +93,8 @@ JoinResult JoinRecordings(const JoinRequest& request, const JoinProgress& progre
         out.Abandon();
         return result;
     }
-    if (progress) progress(count, count);
+    if (progress)
+        progress(count, count);
     result.Ok = true;
     return result;
 }

@@ -15,7 +15,7 @@ using JoinProgress = std::function<void(int64_t done, int64_t total)>;
 struct JoinRequest {
     std::vector<std::filesystem::path> Inputs; // in the order they are joined
     std::filesystem::path Output;
-    bool Overwrite = false;                 // replace an existing output
+    bool Overwrite = false;                    // replace an existing output
     const std::atomic<int>* Running = nullptr; // cleared from outside: the job stops
 };
 

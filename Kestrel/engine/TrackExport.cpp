@@ -27,15 +27,16 @@ int64_t WallSeconds(const DateTime& t) {
 }
 
 bool StartsAfterGap(const GpsSample& previous, const GpsSample& next) {
-    if (previous.LocalTime.IsZero() || next.LocalTime.IsZero()) return true;
+    if (previous.LocalTime.IsZero() || next.LocalTime.IsZero())
+        return true;
     const int64_t step = WallSeconds(next.LocalTime) - WallSeconds(previous.LocalTime);
     return step < 0 || step > kTrackGapSeconds;
 }
 
 std::string Number(double value, int decimals) {
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                      std::chars_format::fixed, decimals);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
     return result.ec == std::errc() ? std::string(buffer, result.ptr) : std::string("0");
 }
 
@@ -43,11 +44,21 @@ std::string XmlEscaped(std::string_view text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\'': out += "&apos;"; break;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        case '\'':
+            out += "&apos;";
+            break;
         default:
             // Control characters are not allowed in XML 1.0 text.
             out += static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' ? '?' : c;
@@ -79,14 +90,16 @@ std::string Gpx(const std::vector<TrackSegment>& segments, std::string_view name
                       "<gpx version=\"1.1\" creator=\"Kestrel\" "
                       "xmlns=\"http://www.topografix.com/GPX/1/1\" "
                       "xmlns:kestrel=\"urn:kestrel:track:1\">\n"
-                      "  <trk>\n    <name>" + XmlEscaped(name) + "</name>\n";
+                      "  <trk>\n    <name>" +
+                      XmlEscaped(name) + "</name>\n";
     for (const TrackSegment& segment : segments) {
         out += "    <trkseg>\n";
         for (const TrackPoint& p : segment) {
             out += "      <trkpt lat=\"" + Number(p.Latitude, 7) + "\" lon=\"" +
                    Number(p.Longitude, 7) + "\">";
             const std::string time = UtcIsoTime(p.LocalTime);
-            if (!time.empty()) out += "<time>" + time + "</time>";
+            if (!time.empty())
+                out += "<time>" + time + "</time>";
             // Speed in metres per second, as GPS tools expect it.
             out += "<extensions><kestrel:speed>" + Number(p.SpeedKmh / 3.6, 3) +
                    "</kestrel:speed></extensions></trkpt>\n";
@@ -100,14 +113,17 @@ std::string Kml(const std::vector<TrackSegment>& segments, std::string_view name
     const std::string title = XmlEscaped(name);
     std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                       "<kml xmlns=\"http://www.opengis.net/kml/2.2\">\n  <Document>\n"
-                      "    <name>" + title + "</name>\n    <Placemark>\n      <name>" + title +
+                      "    <name>" +
+                      title + "</name>\n    <Placemark>\n      <name>" + title +
                       "</name>\n      <MultiGeometry>\n";
     for (const TrackSegment& segment : segments) {
         // A line needs two positions.
-        if (segment.size() < 2) continue;
+        if (segment.size() < 2)
+            continue;
         out += "        <LineString><tessellate>1</tessellate><coordinates>";
         for (size_t i = 0; i < segment.size(); ++i) {
-            if (i > 0) out += ' ';
+            if (i > 0)
+                out += ' ';
             out += Number(segment[i].Longitude, 7) + ',' + Number(segment[i].Latitude, 7);
         }
         out += "</coordinates></LineString>\n";
@@ -119,7 +135,8 @@ std::string GeoJson(const std::vector<TrackSegment>& segments, std::string_view 
     std::string coordinates, times, speeds;
     for (const TrackSegment& segment : segments) {
         // A line needs two positions.
-        if (segment.size() < 2) continue;
+        if (segment.size() < 2)
+            continue;
         const char* separator = coordinates.empty() ? "[" : ",[";
         coordinates += separator;
         times += separator;
@@ -128,7 +145,8 @@ std::string GeoJson(const std::vector<TrackSegment>& segments, std::string_view 
             const TrackPoint& p = segment[i];
             const char* comma = i > 0 ? "," : "";
             const std::string time = UtcIsoTime(p.LocalTime);
-            coordinates += comma + ('[' + Number(p.Longitude, 7) + ',' + Number(p.Latitude, 7) + ']');
+            coordinates +=
+                comma + ('[' + Number(p.Longitude, 7) + ',' + Number(p.Latitude, 7) + ']');
             times += comma + (time.empty() ? std::string("null") : '"' + time + '"');
             speeds += comma + Number(p.SpeedKmh, 1);
         }
@@ -137,9 +155,11 @@ std::string GeoJson(const std::vector<TrackSegment>& segments, std::string_view 
         speeds += ']';
     }
     return "{\"type\":\"FeatureCollection\",\"features\":[{\"type\":\"Feature\","
-           "\"properties\":{\"name\":" + JsonEscaped(name) + ",\"coordTimes\":[" + times +
-           "],\"speedsKmh\":[" + speeds + "]},\"geometry\":{\"type\":\"MultiLineString\","
-           "\"coordinates\":[" + coordinates + "]}}]}\n";
+           "\"properties\":{\"name\":" +
+           JsonEscaped(name) + ",\"coordTimes\":[" + times + "],\"speedsKmh\":[" + speeds +
+           "]},\"geometry\":{\"type\":\"MultiLineString\","
+           "\"coordinates\":[" +
+           coordinates + "]}}]}\n";
 }
 
 std::string Csv(const std::vector<TrackSegment>& segments) {
@@ -157,10 +177,14 @@ std::string Csv(const std::vector<TrackSegment>& segments) {
 } // namespace
 
 std::optional<TrackFormat> ParseTrackFormat(std::string_view name) {
-    if (name == "gpx") return TrackFormat::Gpx;
-    if (name == "kml") return TrackFormat::Kml;
-    if (name == "geojson") return TrackFormat::GeoJson;
-    if (name == "csv") return TrackFormat::Csv;
+    if (name == "gpx")
+        return TrackFormat::Gpx;
+    if (name == "kml")
+        return TrackFormat::Kml;
+    if (name == "geojson")
+        return TrackFormat::GeoJson;
+    if (name == "csv")
+        return TrackFormat::Csv;
     return std::nullopt;
 }
 
@@ -170,20 +194,24 @@ std::vector<TrackSegment> SplitTrack(const GpsSampleList& samples) {
     for (size_t i = 0; i < samples.size(); ++i) {
         const GpsSample& sample = samples[i];
         // A recording's records number from 0: here the next recording starts.
-        if (i > 0 && sample.Index == 0 && StartsAfterGap(samples[i - 1], sample)) open = false;
+        if (i > 0 && sample.Index == 0 && StartsAfterGap(samples[i - 1], sample))
+            open = false;
         if (!sample.Valid) {
             open = false; // the recorder lost its fix
             continue;
         }
-        if (!open) segments.emplace_back();
+        if (!open)
+            segments.emplace_back();
         open = true;
-        segments.back().push_back({sample.Latitude, sample.Longitude, sample.SpeedKmh, sample.LocalTime});
+        segments.back().push_back(
+            {sample.Latitude, sample.Longitude, sample.SpeedKmh, sample.LocalTime});
     }
     return segments;
 }
 
 std::string UtcIsoTime(const DateTime& local) {
-    if (local.IsZero()) return {};
+    if (local.IsZero())
+        return {};
     std::tm tm{};
     tm.tm_year = local.Year - 1900;
     tm.tm_mon = local.Month - 1;
@@ -194,7 +222,8 @@ std::string UtcIsoTime(const DateTime& local) {
     tm.tm_isdst = -1;
     const std::time_t seconds = std::mktime(&tm);
     std::tm utc{};
-    if (seconds == static_cast<std::time_t>(-1) || !gmtime_r(&seconds, &utc)) return {};
+    if (seconds == static_cast<std::time_t>(-1) || !gmtime_r(&seconds, &utc))
+        return {};
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
     return text;
@@ -203,10 +232,14 @@ std::string UtcIsoTime(const DateTime& local) {
 std::string FormatTrack(const std::vector<TrackSegment>& segments, TrackFormat format,
                         std::string_view name) {
     switch (format) {
-    case TrackFormat::Gpx: return Gpx(segments, name);
-    case TrackFormat::Kml: return Kml(segments, name);
-    case TrackFormat::GeoJson: return GeoJson(segments, name);
-    case TrackFormat::Csv: return Csv(segments);
+    case TrackFormat::Gpx:
+        return Gpx(segments, name);
+    case TrackFormat::Kml:
+        return Kml(segments, name);
+    case TrackFormat::GeoJson:
+        return GeoJson(segments, name);
+    case TrackFormat::Csv:
+        return Csv(segments);
     }
     return {};
 }
@@ -226,9 +259,11 @@ TrackExportResult ExportTrack(EngineContext& ctx, const std::vector<RecordingEnt
             result.Error = "not every recording could be read";
             return result;
         }
-        if (ctx.AllFilesTrack) segments = SplitTrack(*ctx.AllFilesTrack);
+        if (ctx.AllFilesTrack)
+            segments = SplitTrack(*ctx.AllFilesTrack);
     }
-    for (const TrackSegment& segment : segments) result.Points += segment.size();
+    for (const TrackSegment& segment : segments)
+        result.Points += segment.size();
     result.Segments = segments.size();
     OutputFile out;
     if (!out.Create(output, overwrite) || !out.Write(FormatTrack(segments, format, name)) ||

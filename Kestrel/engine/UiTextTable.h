@@ -7,7 +7,7 @@
 namespace kestrel {
 
 class UiTextTable {
-public:
+  public:
     static constexpr size_t kRows = 2;
     static constexpr size_t kSlots = 260;
     static constexpr size_t kUsedSlots = 153;
@@ -25,6 +25,8 @@ public:
 extern int LanguageRow;
 
 // Text `slot` of the row in use.
-inline std::string_view UiText(int slot) { return UiTextTable::Text(LanguageRow, slot); }
+inline std::string_view UiText(int slot) {
+    return UiTextTable::Text(LanguageRow, slot);
+}
 
 } // namespace kestrel

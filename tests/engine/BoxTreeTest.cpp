@@ -24,14 +24,19 @@ TEST(KnownBoxTypes, MembershipIsExactAndCaseSensitive) {
         bool member;
     };
     const Case cases[] = {
-        {"moov", true},  {"ainf", true},  {"ICAT", true},  {"udat", true},  {"xml ", true},
-        {"jP  ", true},  {"ID32", true},  {"UITS", true},  {"url ", true},  {"stz2", true},
-        {"MOOV", false}, {"Moov", false}, {"id32", false}, {"icat", false}, {"avc1", false},
-        {"mp4a", false}, {"wide", false}, {"xml", false},  {"moovx", false}, {"url", false},
-        {std::string("url\0", 4), false}, {"jP ", false},  {"mooV", false}, {"", false},
+        {"moov", true},   {"ainf", true},  {"ICAT", true},
+        {"udat", true},   {"xml ", true},  {"jP  ", true},
+        {"ID32", true},   {"UITS", true},  {"url ", true},
+        {"stz2", true},   {"MOOV", false}, {"Moov", false},
+        {"id32", false},  {"icat", false}, {"avc1", false},
+        {"mp4a", false},  {"wide", false}, {"xml", false},
+        {"moovx", false}, {"url", false},  {std::string("url\0", 4), false},
+        {"jP ", false},   {"mooV", false}, {"", false},
     };
-    for (const Case& c : cases) EXPECT_EQ(c.member, types.Contains(c.code)) << "'" << c.code << "'";
-    for (const char* code : KnownBoxTypes::kTable) EXPECT_TRUE(types.Contains(code)) << code;
+    for (const Case& c : cases)
+        EXPECT_EQ(c.member, types.Contains(c.code)) << "'" << c.code << "'";
+    for (const char* code : KnownBoxTypes::kTable)
+        EXPECT_TRUE(types.Contains(code)) << code;
 }
 
 TEST(KnownBoxTypes, FreedIndexKnowsNothingAndRebuilds) {
@@ -48,7 +53,8 @@ TEST(KnownBoxTypes, FreedIndexKnowsNothingAndRebuilds) {
 
 std::vector<std::string> ChildNames(const BoxNode& node) {
     std::vector<std::string> names;
-    for (const BoxNode& child : node.Children) names.emplace_back(child.Name);
+    for (const BoxNode& child : node.Children)
+        names.emplace_back(child.Name);
     return names;
 }
 
@@ -61,7 +67,8 @@ TEST(LoadBoxTree, ReadsTheRecorderLayout) {
         SCOPED_TRACE(copy);
         auto tree = LoadBoxTree(dir / "a.MOV", copy);
         ASSERT_TRUE(tree);
-        EXPECT_EQ((std::vector<std::string>{"ftyp", "mdat", "moov", "udat"}), ChildNames(tree->Root));
+        EXPECT_EQ((std::vector<std::string>{"ftyp", "mdat", "moov", "udat"}),
+                  ChildNames(tree->Root));
         EXPECT_EQ(0, tree->Root.Raw);
         ASSERT_EQ(1u, tree->Mdat.size());
         ASSERT_EQ(1u, tree->Udat.size());
@@ -144,7 +151,8 @@ TEST(LoadBoxTree, DamagedOrHostileInputFailsCleanly) {
     const MiniMovie movie;
     const std::string whole = movie.Bytes();
     std::string deep = Box("skip", "x");
-    for (int i = 0; i < 2000; ++i) deep = Box("moov", deep);
+    for (int i = 0; i < 2000; ++i)
+        deep = Box("moov", deep);
     struct Case {
         std::string name;
         std::string bytes;
@@ -160,14 +168,19 @@ TEST(LoadBoxTree, DamagedOrHostileInputFailsCleanly) {
         {"top-level size 1", movie.Ftyp() + U32(1) + "mdat" + Zeros(16), Refused},
         {"top-level box past the end", movie.Ftyp() + U32(4000) + "free" + Zeros(16), Refused},
         {"unknown top-level box", movie.Ftyp() + Box("wide", "") + movie.Mdat(), NotWritable},
-        {"nested size below 8", movie.Ftyp() + Box("moov", U32(4) + "trak" + Zeros(8)), WritesBackWhole},
-        {"nested box past its parent", movie.Ftyp() + Box("moov", U32(40) + "trak" + Zeros(8)), WritesBackWhole},
-        {"nested unknown box", movie.Ftyp() + Box("moov", Box("mvhd", Zeros(8)) + Box("zzzz", "")), WritesBackWhole},
-        {"nested tail shorter than a header", movie.Ftyp() + Box("moov", Box("mvhd", Zeros(8)) + "abc"), WritesBackWhole},
+        {"nested size below 8", movie.Ftyp() + Box("moov", U32(4) + "trak" + Zeros(8)),
+         WritesBackWhole},
+        {"nested box past its parent", movie.Ftyp() + Box("moov", U32(40) + "trak" + Zeros(8)),
+         WritesBackWhole},
+        {"nested unknown box", movie.Ftyp() + Box("moov", Box("mvhd", Zeros(8)) + Box("zzzz", "")),
+         WritesBackWhole},
+        {"nested tail shorter than a header",
+         movie.Ftyp() + Box("moov", Box("mvhd", Zeros(8)) + "abc"), WritesBackWhole},
         {"very deep nesting", movie.Ftyp() + deep, WritesBackWhole},
         {"data box shorter than its count", movie.Ftyp() + Box("udat", "CSNDAT"), NotWritable},
     };
-    for (const Case& c : cases) ExpectLoadsAs(c.name, c.bytes, c.outcome);
+    for (const Case& c : cases)
+        ExpectLoadsAs(c.name, c.bytes, c.outcome);
 }
 
 TEST(LoadBoxTree, MissingFileFails) {

@@ -20,14 +20,19 @@ TEST(ToCp932, ConvertsAndMarksWhatTheCodePageLacks) {
         {"A,1\r\n", "A,1\r\n"},
         {"日付,", "\x93\xFA\x95\x74,"},
         {"高画質", "\x8D\x82\x89\xE6\x8E\xBF"},
-        {"ｶ", "\xB6"},                         // half-width katakana: one byte
-        {"x\xE2\x82\xACy", "x?y"},             // the euro sign is not in the code page
-        {"a\xF0\x9F\x98\x80" "b", "a?b"},      // nor is an emoji
-        {"a\xFF" "b", "a?b"},                  // not UTF-8
-        {"ab\xE6\x97", "ab?"},                 // cut inside a character
+        {"ｶ", "\xB6"},             // half-width katakana: one byte
+        {"x\xE2\x82\xACy", "x?y"}, // the euro sign is not in the code page
+        {"a\xF0\x9F\x98\x80"
+         "b",
+         "a?b"}, // nor is an emoji
+        {"a\xFF"
+         "b",
+         "a?b"},               // not UTF-8
+        {"ab\xE6\x97", "ab?"}, // cut inside a character
         {"", ""},
     };
-    for (const Case& c : cases) EXPECT_EQ(c.cp932, ToCp932(c.utf8)) << c.utf8;
+    for (const Case& c : cases)
+        EXPECT_EQ(c.cp932, ToCp932(c.utf8)) << c.utf8;
 }
 
 TEST(UiTextTable, BothRowsHoldTheTexts) {
@@ -43,7 +48,8 @@ TEST(UiTextTable, BothRowsHoldTheTexts) {
     EXPECT_EQ("", UiTextTable::Text(2, 0));
     EXPECT_EQ(1, UiTextTable::RowForLanguage(1033));
     EXPECT_EQ(0, UiTextTable::RowForLanguage(1041));
-    EXPECT_EQ("ファイル名,日付,開始時刻,録画時間,録画トリガー,録画サイズ,画質,フレームレート,データサイズ\r\n",
+    EXPECT_EQ("ファイル名,日付,開始時刻,録画時間,録画トリガー,録画サイズ,画質,フレームレート,"
+              "データサイズ\r\n",
               CsvHeaderLine());
 }
 
@@ -56,7 +62,8 @@ TEST(CsvLine, FallsBackAndKeepsNamesInOneColumn) {
     RecordingEntry entry;
     entry.FullPath = (dir / "a,\"b\".MOV").string();
     entry.FileName = "a,\"b\".MOV";
-    EXPECT_EQ("\"a,\"\"b\"\".MOV\",2023/05/01,10:15:00,00:00:00,,SD,低画質,30fps,0MB\r\n", CsvLine(ctx, entry));
+    EXPECT_EQ("\"a,\"\"b\"\".MOV\",2023/05/01,10:15:00,00:00:00,,SD,低画質,30fps,0MB\r\n",
+              CsvLine(ctx, entry));
     entry.FullPath = (dir / "bad.MOV").string();
     entry.FileName = "bad.MOV";
     EXPECT_EQ("bad.MOV,-,-,-,-,-,-,fps,0MB\r\n", CsvLine(ctx, entry));

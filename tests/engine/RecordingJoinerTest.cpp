@@ -45,7 +45,8 @@ std::vector<fs::path> WriteAll(const TempFolder& dir, const std::vector<MiniMovi
 
 uint32_t Table32(const BoxNode& node, size_t at) {
     const std::vector<uint8_t>& p = *node.Payload;
-    return (uint32_t{p[at]} << 24) | (uint32_t{p[at + 1]} << 16) | (uint32_t{p[at + 2]} << 8) | p[at + 3];
+    return (uint32_t{p[at]} << 24) | (uint32_t{p[at + 1]} << 16) | (uint32_t{p[at + 2]} << 8) |
+           p[at + 3];
 }
 
 TEST(MergeBoxTrees, AppendsMediaTablesAndRecords) {
@@ -101,8 +102,10 @@ JoinedBoxes ExpectedJoin(const std::vector<MiniMovie>& movies) {
     std::string records;
     uint32_t count = 0;
     for (size_t i = 0; i < movies.size(); ++i) {
-        if (i > 0) media += movies[i].Mdat().substr(16);
-        for (uint32_t r = 0; r < movies[i].Records; ++r) records += movies[i].Record(r);
+        if (i > 0)
+            media += movies[i].Mdat().substr(16);
+        for (uint32_t r = 0; r < movies[i].Records; ++r)
+            records += movies[i].Record(r);
         count += movies[i].Records;
     }
     const std::string udat = "CSNDAT" + movies[0].Udat().substr(14, 28) + testing::U16(count) +
@@ -146,26 +149,30 @@ TEST(JoinRecordings, JoinsTwoThreeAndTenInOrder) {
         const std::vector<MiniMovie> movies = Movies(count);
         const std::vector<fs::path> inputs = WriteAll(dir, movies);
         std::vector<std::string> before;
-        for (const fs::path& p : inputs) before.push_back(testing::ReadFile(p));
+        for (const fs::path& p : inputs)
+            before.push_back(testing::ReadFile(p));
         std::vector<std::pair<int64_t, int64_t>> progress;
-        const JoinResult result = JoinRecordings({inputs, dir / "out.MOV"},
-                                                 [&](int64_t done, int64_t total) {
-                                                     progress.emplace_back(done, total);
-                                                 });
+        const JoinResult result =
+            JoinRecordings({inputs, dir / "out.MOV"}, [&](int64_t done, int64_t total) {
+                progress.emplace_back(done, total);
+            });
         ASSERT_TRUE(result.Ok) << result.Error;
         ExpectJoinedFile(movies, dir / "out.MOV");
-        for (size_t i = 0; i < inputs.size(); ++i) EXPECT_EQ(before[i], testing::ReadFile(inputs[i]));
+        for (size_t i = 0; i < inputs.size(); ++i)
+            EXPECT_EQ(before[i], testing::ReadFile(inputs[i]));
         // One report per merge, then the end.
         ASSERT_EQ(count, progress.size());
         const auto total = static_cast<int64_t>(100 * count);
         EXPECT_EQ(std::make_pair(int64_t{198}, total), progress.front());
-        EXPECT_EQ(std::make_pair(static_cast<int64_t>(count), static_cast<int64_t>(count)), progress.back());
+        EXPECT_EQ(std::make_pair(static_cast<int64_t>(count), static_cast<int64_t>(count)),
+                  progress.back());
     }
 }
 
 std::vector<std::string> FolderNames(const fs::path& dir) {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator(dir))
+        names.push_back(entry.path().filename());
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -177,7 +184,13 @@ TEST(JoinRecordings, FailedJoinLeavesNoOutput) {
         bool started;
     };
     const Case cases[] = {
-        {"tables that do not grow", [](MiniMovie& m) { m.Samples = 0; m.Sync = {}; m.MediaPayload = 8; }, true},
+        {"tables that do not grow",
+         [](MiniMovie& m) {
+             m.Samples = 0;
+             m.Sync = {};
+             m.MediaPayload = 8;
+         },
+         true},
         {"different frame timing", [](MiniMovie& m) { m.SampleDelta = 6000; }, true},
         {"different picture size", [](MiniMovie& m) { m.Width = 320; }, true},
         {"more records than the count holds", [](MiniMovie& m) { m.Records = 65535; }, true},
@@ -219,7 +232,8 @@ TEST(JoinRecordings, RefusesBeforeReading) {
         EXPECT_FALSE(result.Error.empty());
     }
     EXPECT_EQ("keep", testing::ReadFile(dir / "exists.MOV"));
-    EXPECT_EQ((std::vector<std::string>{"exists.MOV", "in0.MOV", "in1.MOV"}), FolderNames(dir.Path()));
+    EXPECT_EQ((std::vector<std::string>{"exists.MOV", "in0.MOV", "in1.MOV"}),
+              FolderNames(dir.Path()));
 }
 
 TEST(JoinRecordings, OverwriteReplacesOnlyWhenComplete) {
@@ -235,8 +249,10 @@ TEST(JoinRecordings, SameOutputWhenTheKernelCannotCopyAcrossFileSystems) {
     // Between two file systems the media go through mapped views instead of a kernel copy.
     TempFolder dir;
     const fs::path shm = "/dev/shm";
-    struct stat a {}, b {};
-    if (::stat(shm.c_str(), &a) != 0 || ::stat(dir.Path().c_str(), &b) != 0 || a.st_dev == b.st_dev) {
+    struct stat a {
+    }, b{};
+    if (::stat(shm.c_str(), &a) != 0 || ::stat(dir.Path().c_str(), &b) != 0 ||
+        a.st_dev == b.st_dev) {
         GTEST_SKIP() << "no second file system at /dev/shm";
     }
     const std::vector<MiniMovie> movies = Movies(3);

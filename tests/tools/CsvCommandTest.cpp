@@ -14,7 +14,8 @@ mkrec::MovieSummary Make(const fs::path& path, int width, int height,
     mkrec::MovieOptions options = testing::SmallRecording("2024-05-01 10:00:00");
     options.Video.Width = width;
     options.Video.Height = height;
-    if (adjust) adjust(options);
+    if (adjust)
+        adjust(options);
     return mkrec::MakeMovie(options, path);
 }
 
@@ -48,7 +49,8 @@ TEST(CsvCommand, ColumnsForEachKindOfRecording) {
         o.Header.RecordingType = 'T';
         o.Header.Picture = 'L';
     });
-    Make(source / "240501_100300_M.MOV", 320, 180, [](mkrec::MovieOptions& o) { o.RecordsOverride = 0; });
+    Make(source / "240501_100300_M.MOV", 320, 180,
+         [](mkrec::MovieOptions& o) { o.RecordsOverride = 0; });
     WithoutRecorderData(source / "240501_100400_S.MOV");
     const fs::path out = dir / "out";
     fs::create_directories(out);
@@ -60,13 +62,16 @@ TEST(CsvCommand, ColumnsForEachKindOfRecording) {
     const std::string bytes = testing::ReadFile(csv);
     // CP932, no byte-order mark: "ファイル名," first.
     EXPECT_EQ(std::string("\x83\x74\x83\x40\x83\x43\x83\x8B\x96\xBC,", 11), bytes.substr(0, 11));
-    const testing::CliResult utf8 = testing::RunProgram("iconv", {"-f", "CP932", "-t", "UTF-8", csv.string()});
+    const testing::CliResult utf8 =
+        testing::RunProgram("iconv", {"-f", "CP932", "-t", "UTF-8", csv.string()});
     ASSERT_EQ(0, utf8.ExitCode) << utf8.Err;
     const std::vector<std::string> expected = {
-        "ファイル名,日付,開始時刻,録画時間,録画トリガー,録画サイズ,画質,フレームレート,データサイズ",
+        "ファイル名,日付,開始時刻,録画時間,録画トリガー,録画サイズ,画質,フレームレート,"
+        "データサイズ",
         "240501_100000_A.MOV,2024/05/01,10:00:00,00:00:01,常時,SD,高画質,30fps,0MB",
         "240501_100100_G.MOV,2024/05/01,10:00:00,00:00:01,衝撃,,,30fps,0MB",
-        "240501_100200_P.MOV,2024/05/01,10:00:00,00:00:15,駐車タイムラプス,SD,低画質,タイムラプス,0MB",
+        "240501_100200_P.MOV,2024/05/"
+        "01,10:00:00,00:00:15,駐車タイムラプス,SD,低画質,タイムラプス,0MB",
         "240501_100300_M.MOV,--/--/--,--:--:--,00:00:01,マニュアル,,,30fps,0MB",
         "240501_100400_S.MOV,-,-,-,-,-,-,fps,0MB",
     };

@@ -36,7 +36,8 @@ std::vector<Recording> MakeRecordings(const TempFolder& dir, int count) {
 
 std::vector<std::string> JoinArgs(const fs::path& out, const std::vector<Recording>& inputs) {
     std::vector<std::string> args{"join", "-o", out.string()};
-    for (const Recording& r : inputs) args.push_back(r.Path.string());
+    for (const Recording& r : inputs)
+        args.push_back(r.Path.string());
     return args;
 }
 
@@ -53,7 +54,9 @@ double VideoFrames(const fs::path& movie) {
     return Probe(movie, {"-count_frames", "-select_streams", "v:0", "-show_entries",
                          "stream=nb_read_frames"});
 }
-double Duration(const fs::path& movie) { return Probe(movie, {"-show_entries", "format=duration"}); }
+double Duration(const fs::path& movie) {
+    return Probe(movie, {"-show_entries", "format=duration"});
+}
 
 // The joined movie's records are the inputs' records in order, as the generator wrote them.
 void ExpectRecordsInOrder(const fs::path& joined, const std::vector<Recording>& inputs) {
@@ -89,7 +92,8 @@ TEST(JoinCommand, JoinedMovieIsWholeAndReadable) {
         ASSERT_EQ(0, r.ExitCode) << r.Err;
         EXPECT_EQ(out.string() + "\n", r.Out);
         EXPECT_NE(std::string::npos, r.Err.find("join: 198/" + std::to_string(100 * count)));
-        EXPECT_NE(std::string::npos, r.Err.find("join: " + std::to_string(count) + "/" + std::to_string(count)));
+        EXPECT_NE(std::string::npos,
+                  r.Err.find("join: " + std::to_string(count) + "/" + std::to_string(count)));
 
         // FFmpeg reads it without a single complaint.
         const testing::CliResult probe = RunProgram("ffprobe", {"-v", "error", out.string()});
@@ -126,8 +130,10 @@ TEST(JoinCommand, RefusesWithoutTouchingAnything) {
         {"output exists", {"join", "-o", (dir / "exists.MOV").string(), a, b}},
         {"output is an input", {"join", "-o", a, a, b, "--force"}},
         {"one input", {"join", "-o", (dir / "out.MOV").string(), a}},
-        {"missing input", {"join", "-o", (dir / "out.MOV").string(), a, (dir / "none.MOV").string()}},
-        {"not a movie", {"join", "-o", (dir / "out.MOV").string(), a, (dir / "exists.MOV").string()}},
+        {"missing input",
+         {"join", "-o", (dir / "out.MOV").string(), a, (dir / "none.MOV").string()}},
+        {"not a movie",
+         {"join", "-o", (dir / "out.MOV").string(), a, (dir / "exists.MOV").string()}},
         {"no output", {"join", a, b}},
     };
     for (const Case& c : cases) {
@@ -155,7 +161,8 @@ TEST(JoinCommand, ForceReplacesAndFullDiskLeavesNothing) {
     EXPECT_NE(std::string::npos, full.Err.find("kestrel-cli join:"));
     EXPECT_EQ("old", testing::ReadFile(out));
     size_t files = 0;
-    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.Path())) ++files;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.Path()))
+        ++files;
     EXPECT_EQ(inputs.size() + 1, files);
 
     const testing::CliResult ok = RunCli(args);

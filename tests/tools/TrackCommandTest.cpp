@@ -25,39 +25,49 @@ std::string XmlProblem(const std::string& xml) {
         if (xml[i] == '&') {
             std::smatch m;
             const std::string rest = xml.substr(i, 8);
-            if (!std::regex_search(rest, m, entity) || m.position(0) != 0) return "bad entity at " + std::to_string(i);
+            if (!std::regex_search(rest, m, entity) || m.position(0) != 0)
+                return "bad entity at " + std::to_string(i);
             i += static_cast<size_t>(m.length(0));
             continue;
         }
         if (xml[i] != '<') {
-            if (open.empty() && !std::isspace(static_cast<unsigned char>(xml[i]))) return "text outside the root";
+            if (open.empty() && !std::isspace(static_cast<unsigned char>(xml[i])))
+                return "text outside the root";
             ++i;
             continue;
         }
         const size_t end = xml.find('>', i);
-        if (end == std::string::npos) return "unclosed tag";
+        if (end == std::string::npos)
+            return "unclosed tag";
         std::string tag = xml.substr(i + 1, end - i - 1);
         i = end + 1;
-        if (tag.starts_with("?")) continue;
+        if (tag.starts_with("?"))
+            continue;
         if (tag.starts_with("/")) {
-            if (open.empty() || open.back() != tag.substr(1)) return "mismatched </" + tag.substr(1) + ">";
+            if (open.empty() || open.back() != tag.substr(1))
+                return "mismatched </" + tag.substr(1) + ">";
             open.pop_back();
             continue;
         }
         const bool empty = tag.ends_with("/");
-        if (empty) tag.pop_back();
+        if (empty)
+            tag.pop_back();
         const std::string name = tag.substr(0, tag.find_first_of(" \t\n"));
         static const std::regex attributes(R"((\s+[A-Za-z_:][-A-Za-z0-9_:.]*="[^"<&]*")*\s*)");
-        if (!std::regex_match(tag.substr(name.size()), attributes)) return "bad attributes in <" + name + ">";
-        if (open.empty() && ++roots > 1) return "two roots";
-        if (!empty) open.push_back(name);
+        if (!std::regex_match(tag.substr(name.size()), attributes))
+            return "bad attributes in <" + name + ">";
+        if (open.empty() && ++roots > 1)
+            return "two roots";
+        if (!empty)
+            open.push_back(name);
     }
     return open.empty() && roots == 1 ? "" : "unclosed elements";
 }
 
 size_t Count(const std::string& text, const std::string& what) {
     size_t n = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
     return n;
 }
 
@@ -81,13 +91,15 @@ Drive MakeDrive(const fs::path& folder) {
     }
     bool open = false;
     for (size_t r = 0; r < drive.Recordings.size(); ++r) {
-        if (r == 2) open = false; // after the gap
+        if (r == 2)
+            open = false; // after the gap
         for (const mkrec::RecordValues& record : drive.Recordings[r].Udat.Records) {
             if (record.GpsStatus != 'A') {
                 open = false;
                 continue;
             }
-            if (!open) drive.Segments.push_back(0);
+            if (!open)
+                drive.Segments.push_back(0);
             open = true;
             ++drive.Segments.back();
             ++drive.Points;
@@ -97,7 +109,8 @@ Drive MakeDrive(const fs::path& folder) {
 }
 
 std::string Export(const fs::path& source, const std::string& format, const fs::path& out) {
-    const testing::CliResult r = RunCli({"track", source.string(), "--format", format, "-o", out.string()});
+    const testing::CliResult r =
+        RunCli({"track", source.string(), "--format", format, "-o", out.string()});
     EXPECT_EQ(0, r.ExitCode) << r.Err;
     return testing::ReadFile(out);
 }
@@ -109,8 +122,10 @@ TEST(TrackCommand, EveryFormatHoldsTheValidPointsInSegments) {
     const Drive drive = MakeDrive(source);
     ASSERT_EQ((std::vector<size_t>{16, 40, 16, 10}), drive.Segments);
     const mkrec::RecordValues& first = drive.Recordings[0].Udat.Records[0];
-    const std::string latitude = std::to_string(mkrec::DegreesFromText(first.Latitude)).substr(0, 8);
-    const std::string longitude = std::to_string(mkrec::DegreesFromText(first.Longitude)).substr(0, 9);
+    const std::string latitude =
+        std::to_string(mkrec::DegreesFromText(first.Latitude)).substr(0, 8);
+    const std::string longitude =
+        std::to_string(mkrec::DegreesFromText(first.Longitude)).substr(0, 9);
 
     const std::string gpx = Export(source, "gpx", dir / "t.gpx");
     EXPECT_EQ("", XmlProblem(gpx));

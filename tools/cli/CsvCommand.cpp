@@ -22,7 +22,8 @@ int RunCsv(const Args& args) {
     bool flat = false, force = false;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "-o") {
-            if (++i == args.size()) return Failure("-o needs a folder");
+            if (++i == args.size())
+                return Failure("-o needs a folder");
             folder = args[i];
         } else if (args[i] == "--flat") {
             flat = true;
@@ -36,15 +37,19 @@ int RunCsv(const Args& args) {
             path = args[i];
         }
     }
-    if (path.empty() || folder.empty()) return Failure("usage: csv PATH -o FOLDER [--flat] [--force]");
+    if (path.empty() || folder.empty())
+        return Failure("usage: csv PATH -o FOLDER [--flat] [--force]");
 
     Catalogue entries;
     std::string error;
-    if (!CatalogueOfPath(path, flat, entries, error)) return Failure(error);
+    if (!CatalogueOfPath(path, flat, entries, error))
+        return Failure(error);
     EngineSession engine;
-    if (!engine.Ok()) return Failure("the engine cannot start");
+    if (!engine.Ok())
+        return Failure("the engine cannot start");
     const CsvExportResult result = ExportCsv(engine.Context(), entries, folder, force);
-    if (!result.Ok()) return Failure(result.Error);
+    if (!result.Ok())
+        return Failure(result.Error);
     std::printf("%s\n", result.File.c_str());
     return 0;
 }

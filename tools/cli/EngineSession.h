@@ -6,9 +6,10 @@
 namespace kestrel::cli {
 
 class EngineSession {
-public:
+  public:
     EngineSession() : ok_(Init(ctx_, nullptr, "メイリオ") != 0) {
-        if (ok_) ctx_.Ready = 1;
+        if (ok_)
+            ctx_.Ready = 1;
     }
     ~EngineSession() {
         ctx_.Ready = 0;
@@ -20,7 +21,7 @@ public:
     bool Ok() const { return ok_; }
     EngineContext& Context() { return ctx_; }
 
-private:
+  private:
     EngineContext ctx_;
     bool ok_;
 };

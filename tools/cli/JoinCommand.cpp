@@ -19,7 +19,8 @@ int RunJoin(const Args& args) {
     JoinRequest request;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "-o") {
-            if (++i == args.size()) return Failure("-o needs a file name");
+            if (++i == args.size())
+                return Failure("-o needs a file name");
             request.Output = args[i];
         } else if (args[i] == "--force") {
             request.Overwrite = true;
@@ -29,16 +30,20 @@ int RunJoin(const Args& args) {
             request.Inputs.emplace_back(args[i]);
         }
     }
-    if (request.Output.empty()) return Failure("no output given (-o OUT)");
-    if (request.Inputs.size() < 2) return Failure("give at least two recordings to join");
+    if (request.Output.empty())
+        return Failure("no output given (-o OUT)");
+    if (request.Inputs.size() < 2)
+        return Failure("give at least two recordings to join");
 
     EngineSession engine;
-    if (!engine.Ok()) return Failure("the engine cannot start");
+    if (!engine.Ok())
+        return Failure("the engine cannot start");
     const JoinResult result = JoinRecordings(request, [](int64_t done, int64_t total) {
         std::fprintf(stderr, "join: %lld/%lld\n", static_cast<long long>(done),
                      static_cast<long long>(total));
     });
-    if (!result.Ok) return Failure(result.Error);
+    if (!result.Ok)
+        return Failure(result.Error);
     std::printf("%s\n", request.Output.c_str());
     return 0;
 }

@@ -19,7 +19,8 @@ bool CatalogueOfPath(const fs::path& path, bool flat, Catalogue& out, std::strin
     }
     CatalogueCounters counters;
     if (!S_ISDIR(st.st_mode)) {
-        if (IsMovFile(source) && IsRecorderFile(source)) AddRecordingEntry(source, out, counters);
+        if (IsMovFile(source) && IsRecorderFile(source))
+            AddRecordingEntry(source, out, counters);
         return true;
     }
     bool ok = false;
@@ -29,7 +30,8 @@ bool CatalogueOfPath(const fs::path& path, bool flat, Catalogue& out, std::strin
         ok = BuildTreeCatalogue(source, out, counters, TreeWalk{});
         SortCatalogue(out);
     }
-    if (!ok) error = "cannot walk " + source.string();
+    if (!ok)
+        error = "cannot walk " + source.string();
     return ok;
 }
 

@@ -23,7 +23,8 @@ int RunTrack(const Args& args) {
     bool flat = false, force = false;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "-o" || args[i] == "--format") {
-            if (i + 1 == args.size()) return Failure(args[i] + " needs a value");
+            if (i + 1 == args.size())
+                return Failure(args[i] + " needs a value");
             (args[i] == "-o" ? output : formatName) = args[i + 1];
             ++i;
         } else if (args[i] == "--flat") {
@@ -42,16 +43,21 @@ int RunTrack(const Args& args) {
         return Failure("usage: track PATH --format gpx|kml|geojson|csv -o OUT [--flat] [--force]");
     }
     const std::optional<TrackFormat> format = ParseTrackFormat(formatName);
-    if (!format) return Failure("unknown format " + formatName);
+    if (!format)
+        return Failure("unknown format " + formatName);
 
     Catalogue entries;
     std::string error;
-    if (!CatalogueOfPath(path, flat, entries, error)) return Failure(error);
+    if (!CatalogueOfPath(path, flat, entries, error))
+        return Failure(error);
     EngineSession engine;
-    if (!engine.Ok()) return Failure("the engine cannot start");
+    if (!engine.Ok())
+        return Failure("the engine cannot start");
     const std::string name = std::filesystem::absolute(path).filename().string();
-    const TrackExportResult result = ExportTrack(engine.Context(), entries, output, *format, name, force);
-    if (!result.Ok) return Failure(result.Error);
+    const TrackExportResult result =
+        ExportTrack(engine.Context(), entries, output, *format, name, force);
+    if (!result.Ok)
+        return Failure(result.Error);
     std::printf("%s: %zu points in %zu segments\n", output.c_str(), result.Points, result.Segments);
     return 0;
 }

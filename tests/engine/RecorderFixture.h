@@ -200,7 +200,7 @@ struct Movie {
 class TempFolder {
 public:
     TempFolder() {
-        std::string pattern = testing::TempDir() + "kestrel-XXXXXX";
+        std::string pattern = ::testing::TempDir() + "kestrel-XXXXXX";
         if (!mkdtemp(pattern.data())) ADD_FAILURE() << "cannot create a temporary folder";
         path_ = pattern;
     }

@@ -15,14 +15,6 @@
 
 namespace kestrel {
 
-struct Rect {
-    int Left = 0;
-    int Top = 0;
-    int Right = 0;
-    int Bottom = 0;
-    friend bool operator==(const Rect&, const Rect&) = default;
-};
-
 // The overlay text font: the description the engine asks the drawing layer for.
 struct OverlayFontSpec {
     std::string FaceName;

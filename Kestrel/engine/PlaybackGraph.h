@@ -1,10 +1,24 @@
 #pragma once
-// The media objects of the open movie. Filled by the playback pipeline.
+// The media objects of the open movie: the player and the overlay drawing objects.
+// Filled by OpenMovie, released by CloseMovie.
+#include "playback/CPlayer.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
 
 namespace kestrel {
 
+// The picture the overlay text is drawn into before it is handed to the player's mixer.
+struct OverlayBitmap {
+    static constexpr int kWidth = 300;
+    static constexpr int kHeight = 120;
+    std::vector<uint8_t> Pixels; // 32-bit blue, green, red, unused; top row first
+};
+
 struct PlaybackGraph {
-    void* Player = nullptr; // the media session player, none when no movie is open
+    std::unique_ptr<playback::CPlayer> Player; // none when no movie is open
+    std::unique_ptr<OverlayBitmap> Overlay;
 };
 
 } // namespace kestrel

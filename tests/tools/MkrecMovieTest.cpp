@@ -502,6 +502,13 @@ TEST(MkrecCard, MakesOneDriveInTwoDayFolders) {
     const RunResult again = Mkrec({"card", card.string(), "--seconds", "1", "--size", "160x90"});
     EXPECT_EQ(2, again.exitCode);
     EXPECT_TRUE(fs::exists(card / "DCIM" / "103_TEXT" / "README.TXT"));
+
+    // Recordings shorter than a second would share their names: refused, nothing left.
+    const fs::path brief = dir.Root() / "brief";
+    const RunResult shortCard = Mkrec({"card", brief.string(), "--seconds", "0.5", "--size", "160x90"});
+    EXPECT_NE(0, shortCard.exitCode);
+    EXPECT_NE(std::string::npos, shortCard.err.find("share the name")) << shortCard.err;
+    EXPECT_FALSE(fs::exists(brief));
 }
 
 } // namespace

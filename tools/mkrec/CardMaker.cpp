@@ -96,6 +96,12 @@ std::vector<CardFile> MakeRecordings(const CardOptions& o, const fs::path& root)
             it->second = folder;
         }
         file.Path = fs::path("DCIM") / it->second / (FileStem(file.Start) + "_" + file.Kind + ".MOV");
+        // The recorder names a file by its start second: recordings shorter than a second
+        // would overwrite one another.
+        if (fs::exists(root / file.Path)) {
+            throw std::invalid_argument("recordings of " + std::to_string(o.Seconds) +
+                                        " s would share the name " + file.Path.string());
+        }
         fs::create_directories(root / file.Path.parent_path());
         MakeMovie(m, root / file.Path);
         made.push_back(file);

@@ -1,0 +1,103 @@
+#include "CKestrelApp.h"
+
+#include "CKestrelDlg.h"
+#include "SharedFonts.h"
+#include "engine/SystemMessageBox.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QMetaObject>
+#include <QStyleFactory>
+#include <QThread>
+#include <QTimer>
+#include <QWindow>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+
+namespace kestrel {
+namespace {
+
+// The engine's system boxes. On the user-interface thread the box is modal; a worker thread
+// only queues it, so that it can never wait for a thread that waits for it.
+void ShowSystemBox(const std::string& caption, const std::string& text) {
+    const QString title = QString::fromStdString(caption);
+    const QString body = QString::fromStdString(text);
+    auto show = [title, body] { QMessageBox::critical(nullptr, title, body); };
+    if (QThread::currentThread() == qApp->thread()) show();
+    else QMetaObject::invokeMethod(qApp, show, Qt::QueuedConnection);
+}
+
+// Fires once when the window is first exposed on the screen.
+class ExposeWatch : public QObject {
+public:
+    explicit ExposeWatch(std::function<void()> onShown) : onShown_(std::move(onShown)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Expose && !fired_) {
+            auto* window = static_cast<QWindow*>(watched);
+            if (window->isExposed()) {
+                fired_ = true;
+                QTimer::singleShot(0, onShown_);
+            }
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> onShown_;
+    bool fired_ = false;
+};
+
+} // namespace
+
+bool CKestrelApp::SmokeRun() { return qEnvironmentVariableIntValue("KESTREL_SMOKE") == 1; }
+
+int CKestrelApp::Run(int argc, char** argv) {
+    QElapsedTimer clock;
+    clock.start();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("kestrel"));
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    SystemMessageBox::SetSink(&ShowSystemBox);
+
+    const QStringList args = QApplication::arguments();
+    if (args.size() > 1) {
+        std::fprintf(stderr,
+                     "kestrel: opening %s from the command line is not available yet; "
+                     "starting with nothing open\n",
+                     args.at(1).toLocal8Bit().constData());
+    }
+
+    auto window = std::make_unique<CKestrelDlg>();
+    window->Initialise();
+
+    std::unique_ptr<ExposeWatch> watch;
+    qint64 shownMs = -1;
+    QElapsedTimer shutdownClock;
+    if (SmokeRun()) {
+        watch = std::make_unique<ExposeWatch>([&] {
+            shownMs = clock.elapsed();
+            shutdownClock.start();
+            window->OnCommand(CKestrelDlg::IdClose);
+        });
+        window->winId();
+        window->windowHandle()->installEventFilter(watch.get());
+    }
+    window->show();
+    const int code = QApplication::exec();
+
+    SharedFonts::Destroy();
+    window.reset();
+    SystemMessageBox::SetSink({});
+    if (SmokeRun()) {
+        std::fprintf(stderr, "kestrel: window shown after %lld ms\n", static_cast<long long>(shownMs));
+        std::fprintf(stderr, "kestrel: shutdown took %lld ms\n",
+                     static_cast<long long>(shutdownClock.isValid() ? shutdownClock.elapsed() : -1));
+    }
+    return code;
+}
+
+} // namespace kestrel

@@ -1,0 +1,647 @@
+#include "CKestrelDlg.h"
+
+#include "AppEvent.h"
+#include "CEmptyPanel.h"
+#include "CMovieStatic.h"
+#include "MapOrLogo.h"
+#include "SharedFonts.h"
+#include "UiQText.h"
+#include "UserLanguage.h"
+#include "engine/KnownBoxTypes.h"
+#include "settings/SettingsStore.h"
+#include "skin/CLogoDlg.h"
+#include "skin/CSkinButton.h"
+#include "skin/CSkinDialog.h"
+#include "skin/CSkinProgressBarCtrl.h"
+#include "skin/CSkinSliderCtrl.h"
+#include "skin/SkinArtwork.h"
+#include "skin/SkinPictures.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QToolTip>
+#include <QWindow>
+
+#include <algorithm>
+#include <filesystem>
+#include <mutex>
+#include <string>
+#include <system_error>
+
+namespace kestrel {
+namespace {
+
+struct ButtonSpec {
+    int Id;
+    int Bitmap;
+    int TipSlot;
+};
+
+constexpr ButtonSpec kButtons[ButtonEnabling::kCount] = {
+    {CKestrelDlg::IdStart, pictures::kButtonStart, 20},        // 先頭
+    {CKestrelDlg::IdPrevious, pictures::kButtonPrevious, 13},  // 前
+    {CKestrelDlg::IdPlayPause, pictures::kButtonPlay, 12},     // 再生
+    {CKestrelDlg::IdSlower, pictures::kButtonSlower, 17},      // スロー
+    {CKestrelDlg::IdFaster, pictures::kButtonFaster, 4},       // 早送り
+    {CKestrelDlg::IdNext, pictures::kButtonNext, 9},           // 次
+    {CKestrelDlg::IdSnapshot, pictures::kButtonSnapshot, 19},  // 静止画
+    {CKestrelDlg::IdJoin, pictures::kButtonJoin, 1},           // 結合
+    {CKestrelDlg::IdZoom, pictures::kButtonZoom, 21},          // 拡大
+    {CKestrelDlg::IdBrowse, pictures::kButtonBrowse, 10},      // 参照
+    {CKestrelDlg::IdDelete, pictures::kButtonDelete, 3},       // 削除
+    {CKestrelDlg::IdSettings, pictures::kButtonSettings, 16},  // 設定
+    {CKestrelDlg::IdCsv, pictures::kButtonCsv, 2},             // CSV
+};
+
+constexpr const char* kTitle = "Ravenlog4";
+
+// Panels of views that have no drawing of their own yet.
+const QColor kPanelBackground(0x1b, 0x1f, 0x24);
+const QColor kPanelFrame(0x33, 0x3a, 0x43);
+
+} // namespace
+
+CKestrelDlg::CKestrelDlg(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
+      programPath_(QCoreApplication::applicationFilePath()) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    resize(MainLayout::kWindowSize);
+}
+
+CKestrelDlg::~CKestrelDlg() { Shutdown(); }
+
+bool CKestrelDlg::Initialise() {
+    setWindowIcon(QIcon(SkinArtwork::Make(pictures::kAppIcon, CResourceImage::RatioFor(this))));
+
+    mutexCache_ = std::make_unique<platform::RecursiveNamedMutex>("hMutexCache");
+    mutexCpSet_ = std::make_unique<platform::RecursiveNamedMutex>("hMutexCpSet");
+    if (!mutexCache_ || !mutexCpSet_) return false;
+
+    SettingsStore::CaptureSettingsFolder();
+    LanguageRow = UiTextTable::RowForLanguage(UserLanguage::DefaultId());
+    SharedFonts::Create(UiQText(113), logicalDpiX(), logicalDpiY());
+    QToolTip::setFont(SharedFonts::Font10());
+
+    setWindowTitle(QString::fromUtf8(kTitle));
+    const QRect work = WorkArea();
+    corner_ = MainLayout::KeepOnWorkArea(
+        QRect(work.center() - QPoint(width() / 2, height() / 2), MainLayout::kWindowSize), work);
+    move(corner_);
+
+    bank_.Load(this);
+    CreateChildren();
+
+    if (!SettingsStore::File().Exists()) {
+        WriteSetting("DISPLAY", "INFOCHECK", "31");
+        WriteSetting("DISPLAY", "ASPECT", "on");
+        WriteSetting("DISPLAY", "VOLUME", "65535");
+    }
+
+    StartEngine();
+    KnownBoxTypes::Shared();
+    ReadDisplaySettings();
+    CreatePopups();
+
+    lapTime_ = std::make_unique<CLapTimeArea>(surface_);
+    lapTime_->Setup(SharedFonts::Font10());
+
+    ApplyLayout();
+    ApplyVolume(volume_);
+    SetPlayFace(false);
+    RefreshButtons();
+
+    progress_->SetRange(0, 100);
+    progress_->SetPos(0);
+    progress_->PlaceOver(this, video_);
+    progress_->raise();
+    progress_->repaint();
+    progress_->hide();
+
+    zoom_ = ZoomState::ResetFor(displaySize_);
+    SetTimer(TimerHousekeeping, 1000);
+    initialised_ = true;
+    return true;
+}
+
+void CKestrelDlg::CreateChildren() {
+    const QRect screen = ScreenRect();
+    const int side = std::max(screen.width(), screen.height());
+    surface_.Create(QSize(side, side), CResourceImage::RatioFor(this));
+
+    filePanel_ = new CEmptyPanel(kPanelBackground, kPanelFrame, this);
+    filePanel_->setObjectName(QStringLiteral("FilePanel"));
+    video_ = new CMovieStatic(this, this);
+    video_->setObjectName(QStringLiteral("VideoSurface"));
+    map_ = new CEmptyPanel(kPanelBackground, kPanelFrame, this);
+    map_->setObjectName(QStringLiteral("MapWindow"));
+    map_->hide();
+    gsensor_ = new CEmptyPanel(kPanelBackground, kPanelFrame, this);
+    gsensor_->setObjectName(QStringLiteral("GSensorView"));
+    infoPanel_ = new CEmptyPanel(kPanelBackground, kPanelFrame, this);
+    infoPanel_->setObjectName(QStringLiteral("InfoPanel"));
+    logo_ = new CLogoDlg(bank_, this);
+    logo_->setObjectName(QStringLiteral("LogoPanel"));
+    logo_->hide();
+
+    seekSlider_ = new CSkinSliderCtrl(IdSeekSlider, this);
+    seekSlider_->setObjectName(QStringLiteral("SeekSlider"));
+    seekSlider_->LoadImages(pictures::kSeekFilled, pictures::kSeekEmpty, pictures::kSeekThumb,
+                            pictures::kSeekThumbPressed);
+    volumeSlider_ = new CSkinSliderCtrl(IdVolumeSlider, this);
+    volumeSlider_->setObjectName(QStringLiteral("VolumeSlider"));
+    volumeSlider_->LoadImages(pictures::kVolumeFilled, pictures::kVolumeEmpty,
+                              pictures::kVolumeThumb, pictures::kVolumeThumbPressed);
+    volumeSlider_->Min = 0;
+    volumeSlider_->Max = kMaxVolume;
+
+    progress_ = new CSkinProgressBarCtrl(IdProgressBar, this);
+    progress_->setObjectName(QStringLiteral("ProgressBar"));
+    progress_->setFont(SharedFonts::Font10());
+    progress_->setGeometry(0, height() - CSkinProgressBarCtrl::kHeight, width(),
+                           CSkinProgressBarCtrl::kHeight);
+
+    CreateButtons();
+}
+
+void CKestrelDlg::CreateButtons() {
+    for (size_t i = 0; i < buttons_.size(); ++i) {
+        auto* button = new CSkinButton(kButtons[i].Id, QSize(32, 32), this);
+        button->setObjectName(QStringLiteral("Button%1").arg(kButtons[i].Id));
+        button->SetImage(kButtons[i].Bitmap);
+        button->setToolTip(UiQText(kButtons[i].TipSlot));
+        connect(button, &QAbstractButton::clicked, this, [this, id = kButtons[i].Id] { OnCommand(id); });
+        buttons_[i] = button;
+    }
+    struct CaptionSpec {
+        int Id;
+        int Bitmap;
+        QSize Cell;
+        int TipSlot;
+    };
+    const CaptionSpec captions[3] = {
+        {IdClose, pictures::kCaptionClose, QSize(46, 18), 0},         // 閉じる
+        {IdNextSize, pictures::kCaptionSize, QSize(26, 18), 8},       // 中
+        {IdMinimise, pictures::kCaptionMinimise, QSize(26, 18), 137}, // 最小化
+    };
+    for (size_t i = 0; i < captions_.size(); ++i) {
+        auto* button = new CSkinButton(captions[i].Id, captions[i].Cell, this);
+        button->setObjectName(QStringLiteral("Caption%1").arg(captions[i].Id));
+        button->SetImage(captions[i].Bitmap);
+        button->setToolTip(UiQText(captions[i].TipSlot));
+        connect(button, &QAbstractButton::clicked, this, [this, id = captions[i].Id] { OnCommand(id); });
+        captions_[i] = button;
+    }
+}
+
+void CKestrelDlg::CreatePopups() {
+    settingsDlg_ = new CSkinDialog(this);
+    settingsDlg_->setObjectName(QStringLiteral("SettingsDialog"));
+    settingsDlg_->setWindowTitle(UiQText(124)); // 設定
+    settingsDlg_->resize(360, 240);
+    settingsDlg_->CreateCloseButton(2);
+    settingsDlg_->hide();
+    obdPanel_ = new CSkinDialog(this);
+    obdPanel_->setObjectName(QStringLiteral("ObdPanel"));
+    obdPanel_->setWindowTitle(UiQText(140)); // 車両情報
+    obdPanel_->resize(660, 220);
+    obdPanel_->CreateCloseButton(2);
+    obdPanel_->hide();
+}
+
+void CKestrelDlg::StartEngine() {
+    api_ = &GetEngineApi();
+    engine_ = std::make_unique<EngineContext>();
+    api_->Init(*engine_, video_, std::string(UiText(113)));
+    engine_->Ready = 1;
+    engine_->SensorDataLoaded = 0;
+    api_->SetHardwareDecoding(*engine_, ReadSetting("DECODE", "HW") == "on" ? 1 : 0);
+}
+
+void CKestrelDlg::ReadDisplaySettings() {
+    aspect_ = ReadSetting("DISPLAY", "ASPECT") == "on" ? 1 : 0;
+    const std::string volume = ReadSetting("DISPLAY", "VOLUME");
+    // A hand-edited value outside 0..65535 is held to the range the engine accepts.
+    volume_ = volume.empty() ? kMaxVolume : std::clamp(SettingToInt(volume), 0, kMaxVolume);
+}
+
+QRect CKestrelDlg::WorkArea() const {
+    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    return s ? s->availableGeometry() : QRect(QPoint(0, 0), MainLayout::kWindowSize);
+}
+
+QRect CKestrelDlg::ScreenRect() const {
+    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    return s ? s->geometry() : QRect(QPoint(0, 0), MainLayout::kWindowSize);
+}
+
+QWidget* CKestrelDlg::InfoPanel() const { return infoPanel_; }
+QWidget* CKestrelDlg::GSensorView() const { return gsensor_; }
+QWidget* CKestrelDlg::MapWindow() const { return map_; }
+QWidget* CKestrelDlg::FilePanel() const { return filePanel_; }
+
+// ---- Shutdown ----
+
+void CKestrelDlg::Shutdown() {
+    if (shutDown_) return;
+    shutDown_ = true;
+    KillTimer(TimerHousekeeping);
+    if (!initialised_) {
+        mutexCache_.reset();
+        mutexCpSet_.reset();
+        return;
+    }
+    PauseUnlessPaused();
+    StopPlayback();
+    api_->SetSpeed(*engine_, 1);
+    ResetPlaybackViews();
+    SetPlayFace(false);
+    KillTimer(TimerTick);
+    if (engine_->Ready) {
+        engine_->Ready = 0;
+        api_->Shutdown(*engine_);
+    }
+    // The box-type index is shared by the whole process and lives until it ends: a worker that
+    // still walks a box tree may be reading it.
+    for (auto* mutex : {&mutexCache_, &mutexCpSet_}) {
+        if (!*mutex) continue;
+        (*mutex)->lock();
+        (*mutex)->unlock();
+        mutex->reset();
+    }
+    for (auto& [id, timer] : timers_) timer.stop();
+}
+
+// ---- Layout ----
+
+void CKestrelDlg::ApplyLayout() {
+    if (!video_) return;
+    setUpdatesEnabled(false);
+    const MainLayoutPlan plan = MainLayout::Plan(displaySize_, fullScreen_, ScreenRect());
+    if (!fullScreen_) setGeometry(QRect(corner_, MainLayout::kWindowSize));
+    video_->SetClientEdge(!fullScreen_);
+    video_->setGeometry(plan.Video);
+
+    const auto place = [](QWidget* w, const QRect& r, bool shown) {
+        if (shown) w->setGeometry(r);
+        w->setVisible(shown);
+    };
+    place(seekSlider_, plan.Seek, plan.SeekShown);
+    place(infoPanel_, plan.Info, plan.InfoShown);
+    place(gsensor_, plan.GSensor, plan.GSensorShown);
+    map_->setGeometry(plan.MapLogo);
+    logo_->setGeometry(plan.MapLogo);
+    place(filePanel_, plan.FilePanel, plan.FilePanelShown);
+    for (size_t i = 0; i < buttons_.size(); ++i) {
+        place(buttons_[i], plan.Buttons[i], plan.ButtonShown[i]);
+    }
+    place(captions_[CaptionClose], plan.CaptionClose, plan.CaptionsShown);
+    place(captions_[CaptionSize], plan.CaptionSize, plan.CaptionsShown);
+    place(captions_[CaptionMinimise], plan.CaptionMinimise, plan.CaptionsShown);
+    place(volumeSlider_, plan.Volume, plan.VolumeShown);
+    if (progress_->isVisible()) progress_->PlaceOver(this, video_);
+
+    captions_[CaptionSize]->setToolTip(UiQText(MainLayout::NextSizeTextSlot(displaySize_)));
+    DecideMapOrLogo();
+    setUpdatesEnabled(true);
+    update();
+}
+
+void CKestrelDlg::NextSize() {
+    displaySize_ = MainLayout::NextSize(displaySize_);
+    ApplyLayout();
+    zoom_ = ZoomState::ResetFor(displaySize_);
+    api_->SetVideoRect(*engine_, zoom_.AnchorX, zoom_.AnchorY, zoom_.OffsetX, zoom_.OffsetY,
+                       zoom_.Scale, 0);
+    const QPoint kept = MainLayout::KeepOnWorkArea(QRect(pos(), size()), WorkArea());
+    if (kept != pos()) move(kept);
+}
+
+void CKestrelDlg::SetFullScreen(bool on) {
+    if (on == fullScreen_ || !video_) return;
+    if (on) {
+        fullScreen_ = true;
+        const QRect screen = ScreenRect();
+        setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        setGeometry(screen);
+        show();
+        ApplyLayout();
+        raise();
+        api_->SetAspect(*engine_, aspect_);
+        return;
+    }
+    api_->SetAspect(*engine_, 0);
+    fullScreen_ = false;
+    setWindowFlag(Qt::WindowStaysOnTopHint, false);
+    show();
+    ApplyLayout();
+    zoom_ = ZoomState::ResetFor(displaySize_);
+    api_->SetVideoRect(*engine_, zoom_.AnchorX, zoom_.AnchorY, zoom_.OffsetX, zoom_.OffsetY,
+                       zoom_.Scale, 0);
+    RefreshButtons();
+}
+
+void CKestrelDlg::DecideMapOrLogo() {
+    MapOrLogoInputs in;
+    in.DisplaySize = displaySize_;
+    in.FullScreen = fullScreen_;
+    in.RecordingSelected = currentIndex_ >= 0;
+    in.NoMap = noMap_ != 0;
+    in.MapWanted = mapWanted_ != 0;
+    const MapOrLogoChoice choice = MapOrLogo::Decide(in);
+    map_->setVisible(choice.ShowMap);
+    logo_->setVisible(choice.ShowLogo);
+    logoShown_ = choice.ShowLogo ? 1 : 0;
+    if (logo_->Variant != choice.LogoVariant) {
+        logo_->Variant = choice.LogoVariant;
+        logo_->update();
+    }
+}
+
+// ---- Buttons ----
+
+ButtonInputs CKestrelDlg::CollectButtonInputs() const {
+    ButtonInputs in;
+    // The file panel lists no recordings until a source has been opened.
+    in.ListCount = 0;
+    in.CurrentIndex = currentIndex_;
+    in.CsvBlocked = csvBlocked_;
+    in.Busy = waitingForMovie_ != 0 || jobRunning_ != 0;
+    if (engine_) {
+        in.EngineReady = engine_->Ready != 0;
+        in.PlayState = engine_->PlayState;
+        in.SpeedCode = engine_->SpeedCode;
+        in.SensorDataLoaded = engine_->SensorDataLoaded;
+    }
+    return in;
+}
+
+void CKestrelDlg::RefreshButtons() {
+    if (!buttons_[0]) return;
+    const auto enabled = ButtonEnabling::Compute(CollectButtonInputs());
+    for (size_t i = 0; i < buttons_.size(); ++i) buttons_[i]->setEnabled(enabled[i]);
+}
+
+void CKestrelDlg::SetPlayFace(bool pauseFace) {
+    if (fullScreen_ || !buttons_[ButtonEnabling::PlayPause]) return;
+    CSkinButton* play = buttons_[ButtonEnabling::PlayPause];
+    play->SetImage(pauseFace ? pictures::kButtonPause : pictures::kButtonPlay);
+    play->setToolTip(UiQText(pauseFace ? 11 : 12)); // 一時停止 / 再生
+}
+
+// ---- Playback state the window keeps in order ----
+
+void CKestrelDlg::PauseUnlessPaused() {
+    if (engine_ && engine_->Ready && engine_->PlayState != 3) api_->Pause(*engine_);
+}
+
+void CKestrelDlg::StopPlayback() {
+    if (!engine_ || (engine_->PlayState != 2 && engine_->PlayState != 3)) return;
+    std::unique_lock<platform::RecursiveNamedMutex> lock;
+    if (mutexCache_) lock = std::unique_lock(*mutexCache_);
+    seekSlider_->Enabled = 1;
+    api_->Stop(*engine_);
+    if (!endHandling_) SetPlayFace(false);
+}
+
+void CKestrelDlg::ResetPlaybackViews() {
+    seekSlider_->ReleaseDrag();
+    seekSlider_->Min = 0;
+    seekSlider_->Max = 0;
+    seekSlider_->SetValue(0);
+    KillTimer(TimerTick);
+    api_->ReleaseScan(*engine_);
+    engine_->SensorDataLoaded = 0;
+    api_->CloseMovie(*engine_);
+    engine_->SensorDataLoaded = 0;
+    recordingOpen_ = 0;
+    video_->update();
+    currentIndex_ = -1;
+    DecideMapOrLogo();
+}
+
+void CKestrelDlg::ApplyVolume(int value) {
+    volume_ = std::clamp(value, 0, kMaxVolume);
+    WriteSetting("DISPLAY", "VOLUME", std::to_string(volume_));
+    if (engine_) api_->SetVolume(*engine_, volume_);
+    volumeSlider_->SetValue(volume_);
+}
+
+void CKestrelDlg::ShowPopup(QWidget* popup) {
+    if (!popup) return;
+    popup->show();
+    popup->raise();
+    popup->activateWindow();
+}
+
+// ---- Commands ----
+
+void CKestrelDlg::OnCommand(int id) {
+    switch (id) {
+    case IdClose:
+        Shutdown();
+        close();
+        QCoreApplication::quit();
+        break;
+    case IdMinimise:
+        showMinimized();
+        break;
+    case IdNextSize:
+        NextSize();
+        break;
+    case IdBrowse:
+        OnOpenSource();
+        break;
+    case IdSettings:
+        ShowPopup(settingsDlg_);
+        break;
+    case IdObdPanel:
+        ShowPopup(obdPanel_);
+        break;
+    default:
+        // Transport, zoom, aspect, the list jobs and the kind filters act on an open recording
+        // or a listed source; without one they are ignored.
+        break;
+    }
+}
+
+void CKestrelDlg::OnOpenSource() {
+    PauseUnlessPaused();
+    StopPlayback();
+    ResetPlaybackViews();
+    zoomMode_ = 0;
+    // No source was chosen: CSV export stays blocked.
+    csvBlocked_ = 1;
+    RefreshButtons();
+}
+
+// ---- Messages ----
+
+bool CKestrelDlg::event(QEvent* event) {
+    const int message = AppEvent::MessageOf(event);
+    if (message < 0) return QWidget::event(event);
+    const auto* app = static_cast<const AppEvent*>(event);
+    OnAppMessage(message, app->WParam(), app->LParam());
+    return true;
+}
+
+void CKestrelDlg::OnAppMessage(int message, intptr_t wParam, intptr_t lParam) {
+    if (shutDown_) return;
+    switch (message) {
+    case WM_APP_SLIDER_DRAG:
+    case WM_APP_SLIDER_PRESS:
+    case WM_APP_SLIDER_RELEASE:
+        OnSliderMessage(message, wParam, lParam);
+        break;
+    case WM_APP_SOURCE_GONE:
+        OnSourceGone();
+        break;
+    case WM_APP_JOB_PROGRESS:
+        OnJobProgress(wParam, lParam);
+        break;
+    default:
+        // The engine's, the map's, the graph's and the workers' reports concern a recording
+        // being played; none is open before a source is.
+        break;
+    }
+}
+
+void CKestrelDlg::OnSliderMessage(int message, intptr_t id, intptr_t position) {
+    if (waitingForMovie_) return;
+    if (id == IdVolumeSlider) {
+        if (message != WM_APP_SLIDER_PRESS) ApplyVolume(static_cast<int>(position));
+        return;
+    }
+    // The position slider moves an open recording only.
+}
+
+void CKestrelDlg::OnSourceGone() {
+    PauseUnlessPaused();
+    StopPlayback();
+    api_->SetSpeed(*engine_, 1);
+    ResetPlaybackViews();
+    SetPlayFace(false);
+    csvBlocked_ = 1;
+    zoomMode_ = 0;
+    SetFullScreen(false);
+    RefreshButtons();
+    if (ProgramDriveRemoved()) {
+        Shutdown();
+        close();
+        QCoreApplication::quit();
+    }
+}
+
+bool CKestrelDlg::ProgramDriveRemoved() const {
+    // The program runs from the vanished source's drive when its own file has gone with it.
+    // Comparing path prefixes instead would end the program whenever any folder on its own
+    // disk was removed.
+    if (programPath_.isEmpty()) return false;
+    std::error_code ec;
+    const std::filesystem::path self(programPath_.toStdString());
+    return !std::filesystem::exists(self, ec) && ec != std::errc::permission_denied;
+}
+
+void CKestrelDlg::OnJobProgress(intptr_t done, intptr_t total) {
+    const long long position = total <= 0 ? 100 : static_cast<long long>(done) * 100 / total;
+    progress_->SetPos(static_cast<int>(position));
+    progress_->raise();
+    progress_->repaint();
+}
+
+// ---- Timers ----
+
+void CKestrelDlg::SetTimer(int id, int periodMs) { timers_[id].start(periodMs, this); }
+
+void CKestrelDlg::KillTimer(int id) {
+    const auto it = timers_.find(id);
+    if (it != timers_.end()) it->second.stop();
+}
+
+bool CKestrelDlg::TimerActive(int id) const {
+    const auto it = timers_.find(id);
+    return it != timers_.end() && it->second.isActive();
+}
+
+void CKestrelDlg::timerEvent(QTimerEvent* event) {
+    for (auto& [id, timer] : timers_) {
+        if (timer.timerId() != event->timerId()) continue;
+        if (id == TimerHousekeeping) {
+            // Once a second: objects whose deletion was deferred are deleted.
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+        return;
+    }
+    QWidget::timerEvent(event);
+}
+
+// ---- Window ----
+
+void CKestrelDlg::paintEvent(QPaintEvent*) {
+    const qreal dpr = devicePixelRatioF();
+    const QPixmap* background = bank_.Picture(pictures::kBackground);
+    if (background && scaledBackground_.size() != size() * dpr) {
+        scaledBackground_ = background->scaled(size() * dpr, Qt::IgnoreAspectRatio,
+                                               Qt::SmoothTransformation);
+        scaledBackground_.setDevicePixelRatio(dpr);
+    }
+    surface_.EnsureSize(size());
+    {
+        QPainter s(&surface_.Bitmap());
+        if (background) s.drawPixmap(0, 0, scaledBackground_);
+        else s.fillRect(rect(), Qt::black);
+        if (!fullScreen_) {
+            surface_.ApplyTextStyle(s);
+            s.drawText(QRect(10, 4, 390, 26), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                       QString::fromUtf8(kTitle));
+        }
+    }
+    QPainter painter(this);
+    surface_.CopyTo(painter, QPoint(0, 0), size());
+}
+
+void CKestrelDlg::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton || fullScreen_) return;
+    if (windowHandle() && windowHandle()->startSystemMove()) return;
+    dragging_ = true;
+    dragOffset_ = event->globalPosition().toPoint() - pos();
+}
+
+void CKestrelDlg::mouseMoveEvent(QMouseEvent* event) {
+    if (dragging_ && (event->buttons() & Qt::LeftButton)) {
+        move(event->globalPosition().toPoint() - dragOffset_);
+    }
+}
+
+void CKestrelDlg::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) dragging_ = false;
+}
+
+void CKestrelDlg::moveEvent(QMoveEvent* event) {
+    if (!fullScreen_ && !isMinimized()) corner_ = pos();
+    QWidget::moveEvent(event);
+}
+
+void CKestrelDlg::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        event->accept(); // the window has no default or cancel action
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void CKestrelDlg::closeEvent(QCloseEvent* event) {
+    Shutdown();
+    event->accept();
+    QCoreApplication::quit();
+}
+
+} // namespace kestrel

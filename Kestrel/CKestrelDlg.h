@@ -1,0 +1,198 @@
+#pragma once
+// The viewer's one top-level window: a frameless 1120 x 700 window in three display sizes or
+// full screen. It owns every view, routes the commands of its buttons and the messages posted
+// to it, and runs its timers; the engine is reached only through the operation table.
+#include "ButtonEnabling.h"
+#include "MainLayout.h"
+#include "engine/EngineApi.h"
+#include "engine/EngineContext.h"
+#include "platform/NamedMutex.h"
+#include "skin/CLapTimeArea.h"
+#include "skin/COffScreenDC.h"
+#include "skin/CResourceImage.h"
+
+#include <QBasicTimer>
+#include <QPixmap>
+#include <QPoint>
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+
+namespace kestrel {
+
+class CEmptyPanel;
+class CLogoDlg;
+class CMovieStatic;
+class CSkinButton;
+class CSkinDialog;
+class CSkinProgressBarCtrl;
+class CSkinSliderCtrl;
+
+class CKestrelDlg : public QWidget {
+    Q_OBJECT
+public:
+    // Commands of the buttons, the caption buttons and the menus.
+    enum Command : int {
+        IdClose = 13, IdMinimise = 14, IdNextSize = 15,
+        IdStart = 38000, IdPrevious, IdPlayPause, IdSlower, IdFaster, IdNext, IdSnapshot, IdJoin,
+        IdZoom, IdBrowse, IdDelete, IdSettings, IdCsv, IdObdPanel,
+        IdAspect = 38200, IdFilterFirst = 38700, IdFilterLast = 38705,
+    };
+    enum Control : int { IdSeekSlider = 38100, IdVolumeSlider = 38101, IdProgressBar = 38102 };
+    enum Timer : int {
+        TimerTick = 100, TimerOpen = 101, TimerOpenTimeout = 102, TimerHousekeeping = 103,
+        TimerIgnoreEnd = 104,
+    };
+    enum Caption : int { CaptionClose = 0, CaptionSize = 1, CaptionMinimise = 2 };
+    static constexpr int kMaxVolume = 65535;
+
+    explicit CKestrelDlg(QWidget* parent = nullptr);
+    ~CKestrelDlg() override;
+
+    // The start-up of the window, before it is shown. False when it had to stop early (the
+    // window then stays empty and closes normally).
+    bool Initialise();
+    // Stops playback, the engine and the window's locks, in that order. Runs once.
+    void Shutdown();
+    bool IsShutDown() const { return shutDown_; }
+
+    // Runs command `id` as a button or menu would.
+    void OnCommand(int id);
+
+    // Lays the window out in its display size; in full screen only the video is shown.
+    void ApplyLayout();
+    void SetFullScreen(bool on);
+    void RefreshButtons();
+    // Stores the volume, writes it to the settings, hands it to the engine, moves the slider.
+    void ApplyVolume(int value);
+
+    int DisplaySize() const { return displaySize_; }
+    bool FullScreen() const { return fullScreen_; }
+    int Volume() const { return volume_; }
+    int AspectFlag() const { return aspect_; }
+    int CsvBlocked() const { return csvBlocked_; }
+    int LogoShown() const { return logoShown_; }
+    const ZoomState& Zoom() const { return zoom_; }
+    QPoint Corner() const { return corner_; }
+    bool TimerActive(int id) const;
+    EngineContext* Engine() const { return engine_.get(); }
+
+    CSkinButton* CommandButton(int index) const { return buttons_.at(static_cast<size_t>(index)); }
+    CSkinButton* CaptionButton(int which) const { return captions_.at(static_cast<size_t>(which)); }
+    CMovieStatic* VideoSurface() const { return video_; }
+    CSkinSliderCtrl* SeekSlider() const { return seekSlider_; }
+    CSkinSliderCtrl* VolumeSlider() const { return volumeSlider_; }
+    CSkinProgressBarCtrl* ProgressBar() const { return progress_; }
+    CLogoDlg* LogoPanel() const { return logo_; }
+    QWidget* InfoPanel() const;
+    QWidget* GSensorView() const;
+    QWidget* MapWindow() const;
+    QWidget* FilePanel() const;
+    CSkinDialog* SettingsDialog() const { return settingsDlg_; }
+    CSkinDialog* ObdPanel() const { return obdPanel_; }
+    const CResourceImage& Pictures() const { return bank_; }
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
+
+private:
+    void CreateChildren();
+    void CreateButtons();
+    void CreatePopups();
+    void StartEngine();
+    void ReadDisplaySettings();
+    QRect WorkArea() const;
+    QRect ScreenRect() const;
+
+    void NextSize();
+    void DecideMapOrLogo();
+    ButtonInputs CollectButtonInputs() const;
+    void SetPlayFace(bool pauseFace);
+    void PauseUnlessPaused();
+    void StopPlayback();
+    void ResetPlaybackViews();
+    void ShowPopup(QWidget* popup);
+
+    void OnAppMessage(int message, intptr_t wParam, intptr_t lParam);
+    void OnSliderMessage(int message, intptr_t id, intptr_t position);
+    void OnSourceGone();
+    void OnJobProgress(intptr_t done, intptr_t total);
+    void OnOpenSource();
+    bool ProgramDriveRemoved() const;
+
+    void SetTimer(int id, int periodMs);
+    void KillTimer(int id);
+
+    // Engine
+    const EngineApi* api_ = nullptr;
+    std::unique_ptr<EngineContext> engine_;
+
+    // Locks: "hMutexCache" guards the current recording index and the listed catalogue
+    // against the loader and prefetch workers; "hMutexCpSet" the event positions sent to the
+    // map. Taken before any of the engine's locks.
+    std::unique_ptr<platform::RecursiveNamedMutex> mutexCache_;
+    std::unique_ptr<platform::RecursiveNamedMutex> mutexCpSet_;
+
+    // Pictures and drawing
+    CResourceImage bank_;
+    COffScreenDC surface_;
+    std::unique_ptr<CLapTimeArea> lapTime_;
+    QPixmap scaledBackground_;
+
+    // Children
+    CMovieStatic* video_ = nullptr;
+    CSkinSliderCtrl* seekSlider_ = nullptr;
+    CSkinSliderCtrl* volumeSlider_ = nullptr;
+    CSkinProgressBarCtrl* progress_ = nullptr;
+    CEmptyPanel* infoPanel_ = nullptr;
+    CEmptyPanel* gsensor_ = nullptr;
+    CEmptyPanel* map_ = nullptr;
+    CEmptyPanel* filePanel_ = nullptr;
+    CLogoDlg* logo_ = nullptr;
+    CSkinDialog* settingsDlg_ = nullptr;
+    CSkinDialog* obdPanel_ = nullptr;
+    std::array<CSkinButton*, ButtonEnabling::kCount> buttons_{};
+    std::array<CSkinButton*, 3> captions_{};
+
+    // Window state
+    int displaySize_ = SizeSmall;
+    bool fullScreen_ = false;
+    QPoint corner_;
+    ZoomState zoom_;
+    int volume_ = kMaxVolume;
+    int aspect_ = 0;
+    int zoomMode_ = 0;
+    int currentIndex_ = -1;
+    int recordingOpen_ = 0;
+    int waitingForMovie_ = 0;
+    int folderAdvance_ = 0;
+    int csvBlocked_ = 1;
+    int jobRunning_ = 0;
+    int noMap_ = 0;
+    int logoShown_ = 0;
+    int mapWanted_ = 0;
+    int endHandling_ = 0;
+    bool initialised_ = false;
+    bool shutDown_ = false;
+
+    // Dragging by the background
+    bool dragging_ = false;
+    QPoint dragOffset_;
+
+    QString programPath_;
+    std::map<int, QBasicTimer> timers_;
+};
+
+} // namespace kestrel

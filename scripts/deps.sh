@@ -7,9 +7,8 @@ KESTREL_PACKAGES=(
     libgtest-dev libgmock-dev libbenchmark-dev
     clang libclang-rt-14-dev
     libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
-    libturbojpeg0-dev libsdl2-dev
+    libturbojpeg0-dev libsdl2-dev libfreetype-dev libfontconfig-dev fonts-noto-cjk
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-tools-dev qt6-qpa-plugins libgl-dev
-    fonts-noto-cjk
     xvfb xauth tzdata
 )
 

@@ -1,5 +1,7 @@
 #include "engine/EngineContext.h"
 
+#include "engine/PlaybackPipeline.h"
+
 #include <cmath>
 #include <mutex>
 
@@ -59,6 +61,7 @@ int Shutdown(EngineContext& ctx) {
 
     if (ctx.FileMutex) {
         std::lock_guard fileLock(*ctx.FileMutex);
+        ReleasePlayback(ctx);
         ctx.AllFilesTrack.reset();
         ctx.OverlayFont.reset();
         ctx.PlayState = 0;

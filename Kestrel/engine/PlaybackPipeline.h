@@ -35,4 +35,22 @@ int SaveJpeg(EngineContext& ctx, const std::filesystem::path& path);
 int Refresh(EngineContext& ctx);
 int ReapplyRect(EngineContext& ctx);
 
+// Not in the operation table: the next speed code for the faster and slower commands.
+int NextSpeedCode(EngineContext& ctx, int faster);
+// The playback rate of a speed code; `canPlayBackwards` as the context's flag. Code -1 on
+// a player that cannot play backwards is resolved by SetSpeed, not here (rate 1).
+float RateOfSpeedCode(int code, int canPlayBackwards);
+// The movie's frame period into FramePeriodMs: the first stts delta, else the frame rate
+// of the movie's streams. Also given to the loaded slot's scanner.
+bool MeasureFramePeriod(EngineContext& ctx, const std::filesystem::path& path);
+
+// Ends the one-frame-per-second worker and releases the player: Shutdown calls it before
+// the context's locks go.
+void ReleasePlayback(EngineContext& ctx);
+
+// Frame arithmetic of the player: frame n is media time n x FramePeriodMs x 10 000 (100 ns,
+// single-precision product, truncated), and back.
+int64_t FrameToMediaTime(float framePeriodMs, int64_t frame);
+int64_t MediaTimeToFrame(float framePeriodMs, int64_t time);
+
 } // namespace kestrel

@@ -7,6 +7,13 @@ namespace kestrel::playback {
 VideoPresenter::VideoPresenter(VideoWindow* window)
     : scheduler_([this](const SamplePtr& s) { return PresentSample(s); }) {
     presentEngine_.SetVideoWindow(window);
+    // Until the engine places the picture it fills the window.
+    if (window != nullptr) {
+        int width = 0;
+        int height = 0;
+        window->ClientSize(width, height);
+        presentEngine_.SetDestinationRect(Rect{0, 0, width, height});
+    }
 }
 
 VideoPresenter::~VideoPresenter() { Shutdown(); }

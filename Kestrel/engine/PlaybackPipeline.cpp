@@ -216,16 +216,17 @@ void EndStepWorker(EngineContext& ctx) {
 } // namespace
 
 int64_t FrameToMediaTime(float framePeriodMs, int64_t frame) {
-    const float product = static_cast<float>(frame) * framePeriodMs * 10000.0f;
+    // In double precision: a single-precision product loses whole frames' worth of
+    // rounding past about a minute, and the frame read back would be one less.
+    const double product = static_cast<double>(frame) * static_cast<double>(framePeriodMs) * 10000.0;
     return static_cast<int64_t>(product);
 }
 
 int64_t MediaTimeToFrame(float framePeriodMs, int64_t time) {
     const double unit = static_cast<double>(framePeriodMs) * 10000.0;
     if (!(unit > 0.0)) return 0;
-    // The time of frame n went through a single-precision product: a hair below n still
-    // means n.
-    return static_cast<int64_t>(std::floor(static_cast<double>(time) / unit + 1e-6));
+    // The time of frame n was truncated to 100 ns: a hair below n still means n.
+    return static_cast<int64_t>(std::floor(static_cast<double>(time) / unit + 1e-4));
 }
 
 float RateOfSpeedCode(int code, int canPlayBackwards) {

@@ -49,7 +49,7 @@ bool MeasureFramePeriod(EngineContext& ctx, const std::filesystem::path& path);
 void ReleasePlayback(EngineContext& ctx);
 
 // Frame arithmetic of the player: frame n is media time n x FramePeriodMs x 10 000 (100 ns,
-// single-precision product, truncated), and back.
+// truncated), and back.
 int64_t FrameToMediaTime(float framePeriodMs, int64_t frame);
 int64_t MediaTimeToFrame(float framePeriodMs, int64_t time);
 

@@ -108,6 +108,7 @@ public:
     }
     // SeekToFrame and the paused message that confirms the picture is on the screen.
     ::testing::AssertionResult Seek(int64_t frame) {
+        window.Messages().Clear(); // a paused message of an earlier Pause is not this one
         if (!SeekToFrame(ctx, frame)) return ::testing::AssertionFailure() << "SeekToFrame failed";
         if (!window.Messages().WaitFor(WM_APP_MEDIA_PAUSED, 10s)) {
             return ::testing::AssertionFailure() << "no paused message";

@@ -363,6 +363,7 @@ int Stop(EngineContext& ctx) {
 int32_t GetCurrentFrame(EngineContext& ctx) {
     if (!ctx.FileMutex) return 0;
     std::lock_guard fileLock(*ctx.FileMutex);
+    if (WaitingForDisplay(ctx)) return 0;
     int64_t frame = 0;
     CPlayer* player = PlayerOf(ctx);
     if (const playback::PresentationClock* clock = player ? player->Clock() : nullptr) {

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <mutex>
@@ -39,22 +40,43 @@ public:
         std::lock_guard lock(lock_);
         shown_.clear();
     }
+    // The last picture as it was given to the window, and where it went.
+    std::vector<uint8_t> LastPixels(int& width, int& height, Rect& destination) const {
+        std::lock_guard lock(lock_);
+        width = lastWidth_;
+        height = lastHeight_;
+        destination = lastDestination_;
+        return lastPixels_;
+    }
     int LastPattern() const {
         std::lock_guard lock(lock_);
         return shown_.empty() ? -2 : shown_.back().Pattern;
     }
 
 protected:
-    void OnPicture(const VideoPicture& picture, const Rect&) override {
+    void OnPicture(const VideoPicture& picture, const Rect& destination) override {
         const int pattern = mkrec::DecodeFramePatternRgb(picture.Pixels, picture.Stride,
                                                          picture.Width, picture.Height, 4);
         std::lock_guard lock(lock_);
         shown_.push_back({pattern, picture.Time, Clock::now()});
+        lastPixels_.resize(static_cast<size_t>(picture.Width) * picture.Height * 4);
+        for (int y = 0; y < picture.Height; ++y) {
+            std::copy_n(picture.Pixels + static_cast<size_t>(y) * picture.Stride,
+                        static_cast<size_t>(picture.Width) * 4,
+                        lastPixels_.begin() + static_cast<std::ptrdiff_t>(y) * picture.Width * 4);
+        }
+        lastWidth_ = picture.Width;
+        lastHeight_ = picture.Height;
+        lastDestination_ = destination;
     }
 
 private:
     mutable std::mutex lock_;
     std::vector<ShownPicture> shown_;
+    std::vector<uint8_t> lastPixels_;
+    int lastWidth_ = 0;
+    int lastHeight_ = 0;
+    Rect lastDestination_;
 };
 
 // A generated recorder movie: 320x180, 30 pictures a second (stts delta 3000 at 90 kHz,

@@ -503,6 +503,12 @@ void CKestrelDlg::OnAppMessage(int message, intptr_t wParam, intptr_t lParam) {
     case WM_APP_JOB_PROGRESS:
         OnJobProgress(wParam, lParam);
         break;
+    case WM_APP_MAP_LOADED:
+        // The map page is ready: from now on a missing connection is worth a notice.
+        mapWanted_ = 1;
+        DecideMapOrLogo();
+        update();
+        break;
     default:
         // The engine's, the map's, the graph's and the workers' reports concern a recording
         // being played; none is open before a source is.
@@ -570,13 +576,44 @@ bool CKestrelDlg::TimerActive(int id) const {
 void CKestrelDlg::timerEvent(QTimerEvent* event) {
     for (auto& [id, timer] : timers_) {
         if (timer.timerId() != event->timerId()) continue;
-        if (id == TimerHousekeeping) {
+        switch (id) {
+        case TimerHousekeeping:
             // Once a second: objects whose deletion was deferred are deleted.
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            break;
+        case TimerOpenTimeout:
+            KillTimer(TimerOpenTimeout);
+            OnOpenTimeout();
+            break;
+        case TimerIgnoreEnd:
+            KillTimer(TimerIgnoreEnd);
+            ignoreNextEnd_ = 0;
+            RefreshButtons();
+            break;
+        default:
+            // The playback tick and the open of a selected recording come with the transport.
+            KillTimer(id);
+            break;
         }
         return;
     }
     QWidget::timerEvent(event);
+}
+
+void CKestrelDlg::OnOpenTimeout() {
+    // The engine never reported the movie as ready: stop waiting, so that the user can pick
+    // another recording or source.
+    SetWaitingForMovie(false);
+    folderAdvance_ = 0;
+    for (CSkinButton* button : buttons_) button->setEnabled(false);
+    buttons_[ButtonEnabling::Browse]->setEnabled(true);
+    if (filePanel_) filePanel_->setEnabled(true);
+}
+
+void CKestrelDlg::SetWaitingForMovie(bool on) {
+    waitingForMovie_ = on ? 1 : 0;
+    if (on) setCursor(Qt::WaitCursor);
+    else unsetCursor();
 }
 
 // ---- Window ----

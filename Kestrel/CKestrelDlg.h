@@ -132,6 +132,8 @@ private:
     void OnOpenSource();
     bool ProgramDriveRemoved() const;
 
+    void OnOpenTimeout();
+    void SetWaitingForMovie(bool on);
     void SetTimer(int id, int periodMs);
     void KillTimer(int id);
 
@@ -178,6 +180,7 @@ private:
     int recordingOpen_ = 0;
     int waitingForMovie_ = 0;
     int folderAdvance_ = 0;
+    int ignoreNextEnd_ = 0;
     int csvBlocked_ = 1;
     int jobRunning_ = 0;
     int noMap_ = 0;

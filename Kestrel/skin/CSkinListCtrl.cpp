@@ -15,7 +15,8 @@ constexpr int kCell = 12;
 // Draws the row's state picture in front of the first column's text.
 class StateImageDelegate : public QStyledItemDelegate {
 public:
-    StateImageDelegate(const CSkinListCtrl* list) : QStyledItemDelegate(nullptr), list_(list) {}
+    // The list owns its delegate: setItemDelegate does not take it.
+    explicit StateImageDelegate(CSkinListCtrl* list) : QStyledItemDelegate(list), list_(list) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {

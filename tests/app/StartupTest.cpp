@@ -4,6 +4,8 @@
 #include "settings/SettingsStore.h"
 #include "skin/CSkinSliderCtrl.h"
 
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -79,6 +81,29 @@ TEST(Startup, ShutdownStopsTheEngineAndTimersOnce) {
     PostAppEvent(&window, WM_APP_SLIDER_RELEASE, CKestrelDlg::IdVolumeSlider, 5);
     QCoreApplication::processEvents();
     EXPECT_EQ(window.Volume(), 65535);
+}
+
+size_t ThreadCount() {
+    std::error_code ec;
+    const auto tasks = std::filesystem::directory_iterator("/proc/self/task", ec);
+    return ec ? 0 : static_cast<size_t>(std::distance(tasks, std::filesystem::directory_iterator()));
+}
+
+TEST(Startup, ClosingLeavesNoThreadOfTheWindowRunning) {
+    const auto openAndClose = [] {
+        test::TempWorkDir dir;
+        CKestrelDlg window;
+        ASSERT_TRUE(window.Initialise());
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        window.OnCommand(CKestrelDlg::IdClose);
+    };
+    openAndClose(); // the toolkit starts its own threads once, on first use
+    const size_t before = ThreadCount();
+    ASSERT_GT(before, 0u);
+    openAndClose();
+    EXPECT_TRUE(test::PumpUntil([&] { return ThreadCount() == before; }, 1000))
+        << ThreadCount() << " threads, " << before << " before";
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "playback/MediaSource.h"
 
 extern "C" {
+#include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 }
 
@@ -35,6 +36,12 @@ MediaResult MediaSource::CreateFromPath(const std::filesystem::path& path,
     s->videoIndex_ = av_find_best_stream(s->format_, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     s->audioIndex_ = av_find_best_stream(s->format_, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     if (s->videoIndex_ < 0 && s->audioIndex_ < 0) return kUnsupportedByteStream;
+    // A picture nothing here can decode is reported now, while the opener can still say so,
+    // rather than as a topology that never becomes ready.
+    if (s->videoIndex_ >= 0 &&
+        avcodec_find_decoder(s->format_->streams[s->videoIndex_]->codecpar->codec_id) == nullptr) {
+        return kNoDecoder;
+    }
     if (s->format_->duration > 0) {
         s->duration_ = av_rescale_q(s->format_->duration, AV_TIME_BASE_Q, k100ns);
     } else if (s->videoIndex_ >= 0 && s->format_->streams[s->videoIndex_]->duration > 0) {

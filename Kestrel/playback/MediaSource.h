@@ -30,7 +30,8 @@ public:
     MediaSource(const MediaSource&) = delete;
     MediaSource& operator=(const MediaSource&) = delete;
 
-    // Resolves `path` into a source; kUnsupportedByteStream when it is not a movie.
+    // Resolves `path` into a source; kUnsupportedByteStream when it is not a movie,
+    // kNoDecoder when its picture cannot be decoded here.
     static MediaResult CreateFromPath(const std::filesystem::path& path,
                                       std::shared_ptr<MediaSource>& source);
 

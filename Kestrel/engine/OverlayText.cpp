@@ -139,6 +139,8 @@ void DrawGlyph(const FT_GlyphSlot glyph, int penX, int baseline, OverlayBitmap& 
 bool DrawOverlayBitmap(const OverlayFontSpec& spec, const std::string& text,
                        OverlayBitmap& bitmap) {
     bitmap.Pixels.assign(static_cast<size_t>(OverlayBitmap::kWidth) * OverlayBitmap::kHeight * 4, 0);
+    // No text needs no font: the snapshot clears the overlay this way before it saves.
+    if (text.empty()) return true;
     std::string file;
     int index = 0;
     if (!FindFontFile(spec, file, index)) return false;

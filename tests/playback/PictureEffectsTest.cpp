@@ -72,6 +72,13 @@ TEST_F(PictureEffects, OverlayTextIsKeyedIntoTheLowerRightCornerUntilCleared) {
     EXPECT_EQ(0, GreenPixels(pixels, w, 0, 0, 320, 60));
     EXPECT_EQ(PictureOfFrame(20), player.window.LastPattern()); // the pattern stays readable
 
+    // An empty text leaves nothing to key in (the snapshot draws one before saving).
+    ASSERT_TRUE(DrawOverlayText(player.ctx, ""));
+    ASSERT_TRUE(Refresh(player.ctx));
+    pixels = player.window.LastPixels(w, h, destination);
+    EXPECT_EQ(0, GreenPixels(pixels, w, 0, 0, 320, 180));
+
+    ASSERT_TRUE(DrawOverlayText(player.ctx, "ABC"));
     ASSERT_TRUE(ClearOverlay(player.ctx));
     ASSERT_TRUE(Refresh(player.ctx));
     pixels = player.window.LastPixels(w, h, destination);

@@ -325,24 +325,31 @@ void CKestrelDlg::SetFullScreen(bool on) {
     if (on == fullScreen_ || !video_) return;
     if (on) {
         fullScreen_ = true;
-        const QRect screen = ScreenRect();
-        setWindowFlag(Qt::WindowStaysOnTopHint, true);
-        setGeometry(screen);
-        show();
+        SetStaysOnTop(true);
+        setGeometry(ScreenRect());
         ApplyLayout();
         raise();
         api_->SetAspect(*engine_, aspect_);
         return;
     }
     api_->SetAspect(*engine_, 0);
+    // Still in full screen while the window leaves the top: none of its moves is a drop.
+    SetStaysOnTop(false);
     fullScreen_ = false;
-    setWindowFlag(Qt::WindowStaysOnTopHint, false);
-    show();
     ApplyLayout();
     zoom_ = ZoomState::ResetFor(displaySize_);
     api_->SetVideoRect(*engine_, zoom_.AnchorX, zoom_.AnchorY, zoom_.OffsetX, zoom_.OffsetY,
                        zoom_.Scale, 0);
     RefreshButtons();
+}
+
+void CKestrelDlg::SetStaysOnTop(bool on) {
+    Qt::WindowFlags flags = windowFlags();
+    flags.setFlag(Qt::WindowStaysOnTopHint, on);
+    // Told to the window system in place: setting the flags on the widget would make a new
+    // native window, which hides the window and moves it.
+    overrideWindowFlags(flags);
+    if (QWindow* native = windowHandle()) native->setFlags(flags);
 }
 
 void CKestrelDlg::DecideMapOrLogo() {

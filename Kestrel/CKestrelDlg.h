@@ -117,6 +117,7 @@ private:
     QRect ScreenRect() const;
 
     void NextSize();
+    void SetStaysOnTop(bool on);
     void DecideMapOrLogo();
     ButtonInputs CollectButtonInputs() const;
     void SetPlayFace(bool pauseFace);

@@ -192,6 +192,25 @@ TEST_F(MainWindow, TheLogoStandsInTheMapsPlaceInTheSmallSizeOnly) {
     EXPECT_EQ(window.LogoShown(), 0);
 }
 
+TEST_F(MainWindow, FullScreenShowsTheVideoAloneAndReturnsToTheCorner) {
+    const QPoint corner = window.pos();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    window.SetFullScreen(true);
+    ASSERT_TRUE(test::PumpUntil([&] { return window.geometry() == screen; }, 2000));
+    EXPECT_EQ(window.VideoSurface()->geometry(), QRect(QPoint(0, 0), screen.size()));
+    EXPECT_FALSE(window.VideoSurface()->ClientEdge());
+    for (QWidget* child : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->isWindow()) continue;
+        EXPECT_EQ(child->isVisible(), child == window.VideoSurface()) << child->objectName().toStdString();
+    }
+    window.SetFullScreen(false);
+    ASSERT_TRUE(test::PumpUntil([&] { return window.geometry() == QRect(corner, QSize(1120, 700)); }, 2000));
+    EXPECT_EQ(window.VideoSurface()->geometry(), QRect(6, 24, 656, 373));
+    EXPECT_TRUE(window.VideoSurface()->ClientEdge());
+    EXPECT_TRUE(window.LogoPanel()->isVisible());
+    EXPECT_TRUE(window.CommandButton(9)->isVisible());
+}
+
 TEST_F(MainWindow, CloseCommandShutsDownAndHidesTheWindow) {
     window.OnCommand(CKestrelDlg::IdClose);
     EXPECT_TRUE(window.IsShutDown());

@@ -318,7 +318,9 @@ int Run(EngineContext& ctx) {
     CPlayer* player = PlayerOf(ctx);
     if (player == nullptr || WaitingForDisplay(ctx)) return 0;
     if (ReadPlayState(ctx) == kPlayStatePlaying) return 1;
-    if (Failed(player->Play())) return 0;
+    // A player that is running already (left so by the one-frame-per-second mode) is
+    // playing; any other refusal leaves the state as it was.
+    if (player->GetState() != CPlayer::kStarted && Failed(player->Play())) return 0;
     SetPlayState(ctx, kPlayStatePlaying);
     return 1;
 }

@@ -31,7 +31,9 @@ using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 using kestrel::EngineContext;
 
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 double CpuSeconds(int who) {
     rusage usage{};
@@ -42,7 +44,7 @@ double CpuSeconds(int who) {
 
 // Keeps the time of every presented picture and wakes a waiter for a given media time.
 class TimingWindow : public kestrel::playback::OffscreenVideoWindow {
-public:
+  public:
     TimingWindow() : OffscreenVideoWindow(1280, 720) {}
     struct Shown {
         int64_t Time;
@@ -70,14 +72,14 @@ public:
         });
     }
 
-protected:
+  protected:
     void OnPicture(const kestrel::VideoPicture& picture, const kestrel::Rect&) override {
         std::lock_guard lock(lock_);
         shown_.push_back({picture.Time, Clock::now()});
         presented_.notify_all();
     }
 
-private:
+  private:
     std::mutex lock_;
     std::condition_variable presented_;
     std::vector<Shown> shown_;
@@ -170,7 +172,8 @@ void BenchPlay(const char* file) {
     const double cpuBefore = CpuSeconds(RUSAGE_SELF);
     const auto start = Clock::now();
     kestrel::Run(engine.ctx);
-    const bool ended = engine.window.Messages().WaitFor(kestrel::WM_APP_MEDIA_ENDED, 120s).has_value();
+    const bool ended =
+        engine.window.Messages().WaitFor(kestrel::WM_APP_MEDIA_ENDED, 120s).has_value();
     const double wall = Ms(Clock::now() - start) / 1000.0;
     const double cpu = CpuSeconds(RUSAGE_SELF) - cpuBefore;
     const std::vector<TimingWindow::Shown> shown = engine.window.All();
@@ -182,13 +185,15 @@ void BenchPlay(const char* file) {
         const double due = static_cast<double>(shown[i].Time - shown[0].Time) / 1e4;
         const double at = Ms(shown[i].When - shown[0].When);
         worst = std::max(worst, at - due);
-        if (at - due > 33.3) ++late;
-        if (shown[i].Time - shown[i - 1].Time > 400'000) ++gaps;
+        if (at - due > 33.3)
+            ++late;
+        if (shown[i].Time - shown[i - 1].Time > 400'000)
+            ++gaps;
     }
     std::printf("play: %zu pictures in %.2f s wall%s; CPU %.2f s (%.0f%% of one core); "
                 "late by more than a picture: %d, worst %.1f ms; pictures left out: %d\n",
-                shown.size(), wall, ended ? "" : " (no end message)", cpu, 100.0 * cpu / wall,
-                late, worst, gaps);
+                shown.size(), wall, ended ? "" : " (no end message)", cpu, 100.0 * cpu / wall, late,
+                worst, gaps);
 }
 
 void BenchFfmpeg(const char* file) {
@@ -216,10 +221,12 @@ int main(int argc, char** argv) {
         return 2;
     }
     const bool ffmpeg = !(argc > 2 && std::strcmp(argv[2], "--no-ffmpeg") == 0);
-    if (std::getenv("SDL_AUDIODRIVER") == nullptr) setenv("SDL_AUDIODRIVER", "dummy", 1);
+    if (std::getenv("SDL_AUDIODRIVER") == nullptr)
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
     BenchOpen(argv[1]);
     BenchSeek(argv[1]);
     BenchPlay(argv[1]);
-    if (ffmpeg) BenchFfmpeg(argv[1]);
+    if (ffmpeg)
+        BenchFfmpeg(argv[1]);
     return 0;
 }

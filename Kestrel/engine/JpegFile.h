@@ -9,7 +9,7 @@ namespace kestrel {
 inline constexpr int kJpegQuality = 90;
 
 // `pixels`: width x height 32-bit pixels, bytes blue, green, red, unused, rows bottom-up.
-bool WriteJpegFile(const std::filesystem::path& path, const uint8_t* pixels, int width,
-                   int height, int quality = kJpegQuality);
+bool WriteJpegFile(const std::filesystem::path& path, const uint8_t* pixels, int width, int height,
+                   int quality = kJpegQuality);
 
 } // namespace kestrel

@@ -24,7 +24,8 @@ std::string MediaErrorText(int32_t code) {
     case 0x80070057u:
         return "E_INVALIDARG";
     case 0x80040200u:
-        if (const std::string_view text = UiText(114); !text.empty()) return std::string(text);
+        if (const std::string_view text = UiText(114); !text.empty())
+            return std::string(text);
         break;
     default:
         break;
@@ -34,6 +35,8 @@ std::string MediaErrorText(int32_t code) {
     return buffer;
 }
 
-void ReportMediaError(int32_t code) { SystemMessageBox::Show("ERROR", MediaErrorText(code)); }
+void ReportMediaError(int32_t code) {
+    SystemMessageBox::Show("ERROR", MediaErrorText(code));
+}
 
 } // namespace kestrel

@@ -11,7 +11,6 @@ namespace kestrel {
 
 // Clears `bitmap` to black and draws `text` (UTF-8) into it. False when no font could be
 // loaded; the bitmap is black then.
-bool DrawOverlayBitmap(const OverlayFontSpec& font, const std::string& text,
-                       OverlayBitmap& bitmap);
+bool DrawOverlayBitmap(const OverlayFontSpec& font, const std::string& text, OverlayBitmap& bitmap);
 
 } // namespace kestrel

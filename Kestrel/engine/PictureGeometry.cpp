@@ -10,7 +10,8 @@ namespace {
 // the side after it by the rest.
 bool ZoomAxis(int& low, int& high, int anchor, float k) {
     const int size = high - low;
-    if (size <= 0) return k == 0.0f;
+    if (size <= 0)
+        return k == 0.0f;
     const float share = static_cast<float>(anchor) / static_cast<float>(size);
     const float grown = static_cast<float>(size) * k;
     high += static_cast<int>(std::trunc((1.0f - share) * grown));
@@ -20,16 +21,17 @@ bool ZoomAxis(int& low, int& high, int anchor, float k) {
 
 } // namespace
 
-bool ZoomedRect(int clientWidth, int clientHeight, int anchorX, int anchorY, float zoom,
-                Rect& r) {
+bool ZoomedRect(int clientWidth, int clientHeight, int anchorX, int anchorY, float zoom, Rect& r) {
     r = Rect{0, 0, clientWidth, clientHeight};
-    if (zoom == 0.0f) return false;
+    if (zoom == 0.0f)
+        return false;
     const float k = zoom - 1.0f;
     return ZoomAxis(r.Left, r.Right, anchorX, k) && ZoomAxis(r.Top, r.Bottom, anchorY, k);
 }
 
 bool LetterBox(Rect& r, int videoWidth, int videoHeight, int clientWidth, int clientHeight) {
-    if (videoWidth <= 0 || videoHeight <= 0 || clientHeight <= 0) return false;
+    if (videoWidth <= 0 || videoHeight <= 0 || clientHeight <= 0)
+        return false;
     const double ratio = static_cast<double>(videoWidth) / videoHeight;
     int w = 0;
     int h = 0;
@@ -55,13 +57,15 @@ std::array<Rect, 4> BlackBars(const Rect& r, int clientWidth, int clientHeight) 
             Rect{0, std::min(clientHeight, r.Bottom), clientWidth, clientHeight}};
 }
 
-OverlayPlacement PlaceOverlay(int clientWidth, int clientHeight, int videoWidth,
-                              int videoHeight, int aspectMode) {
+OverlayPlacement PlaceOverlay(int clientWidth, int clientHeight, int videoWidth, int videoHeight,
+                              int aspectMode) {
     OverlayPlacement p;
-    if (clientWidth <= 0 || clientHeight <= 0 || videoWidth <= 0 || videoHeight <= 0) return p;
+    if (clientWidth <= 0 || clientHeight <= 0 || videoWidth <= 0 || videoHeight <= 0)
+        return p;
     float sx = static_cast<float>(clientWidth) / static_cast<float>(videoWidth);
     float sy = static_cast<float>(clientHeight) / static_cast<float>(videoHeight);
-    if (aspectMode == 0) sx = sy = std::min(sx, sy);
+    if (aspectMode == 0)
+        sx = sy = std::min(sx, sy);
     p.Left = 1.0f - std::trunc(300.0f * sx) / static_cast<float>(clientWidth);
     p.Top = 1.0f - std::trunc(120.0f * sy) / static_cast<float>(clientHeight);
     return p;

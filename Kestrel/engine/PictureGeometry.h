@@ -10,8 +10,7 @@ namespace kestrel {
 
 // The client rectangle (0, 0, width, height) grown by `zoom` around the anchor point
 // (zoom 1: unchanged). False when the zoom is 0 or turns the rectangle inside out.
-bool ZoomedRect(int clientWidth, int clientHeight, int anchorX, int anchorY, float zoom,
-                Rect& r);
+bool ZoomedRect(int clientWidth, int clientHeight, int anchorX, int anchorY, float zoom, Rect& r);
 
 // Fits a picture of videoWidth x videoHeight into `r` keeping its shape, centred. The
 // choice between full height and full width follows the client area's shape. False when
@@ -29,7 +28,7 @@ struct OverlayPlacement {
     float Right = 1.0f;
     float Bottom = 1.0f;
 };
-OverlayPlacement PlaceOverlay(int clientWidth, int clientHeight, int videoWidth,
-                              int videoHeight, int aspectMode);
+OverlayPlacement PlaceOverlay(int clientWidth, int clientHeight, int videoWidth, int videoHeight,
+                              int aspectMode);
 
 } // namespace kestrel

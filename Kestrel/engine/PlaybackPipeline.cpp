@@ -37,13 +37,19 @@ constexpr int kPlayStatePaused = 3;
 void SetPlayState(EngineContext& ctx, int state) {
     std::atomic_ref(ctx.PlayState).store(state);
 }
-int ReadPlayState(EngineContext& ctx) { return std::atomic_ref(ctx.PlayState).load(); }
+int ReadPlayState(EngineContext& ctx) {
+    return std::atomic_ref(ctx.PlayState).load();
+}
 void SetStepFlag(EngineContext& ctx, float flag) {
     std::atomic_ref(ctx.OneFramePerSecond).store(flag);
 }
-float ReadStepFlag(EngineContext& ctx) { return std::atomic_ref(ctx.OneFramePerSecond).load(); }
+float ReadStepFlag(EngineContext& ctx) {
+    return std::atomic_ref(ctx.OneFramePerSecond).load();
+}
 
-CPlayer* PlayerOf(EngineContext& ctx) { return ctx.Graph.Player.get(); }
+CPlayer* PlayerOf(EngineContext& ctx) {
+    return ctx.Graph.Player.get();
+}
 
 // Transport and placement do nothing until the player has its video display: the
 // topology is not ready yet.
@@ -52,35 +58,44 @@ bool WaitingForDisplay(EngineContext& ctx) {
     return player != nullptr && !player->DisplayControl();
 }
 
-int VolumeForSpeed(const EngineContext& ctx) { return ctx.SpeedCode == 1 ? ctx.Volume : 0; }
+int VolumeForSpeed(const EngineContext& ctx) {
+    return ctx.SpeedCode == 1 ? ctx.Volume : 0;
+}
 
 bool Check(MediaResult r) {
-    if (Succeeded(r)) return true;
+    if (Succeeded(r))
+        return true;
     ReportMediaError(r);
     return false;
 }
 
 // Pauses the session when the player is started, as the engine's Pause does.
 void PauseIfStarted(CPlayer& player) {
-    if (player.GetState() != CPlayer::kStarted) return;
+    if (player.GetState() != CPlayer::kStarted)
+        return;
     std::shared_ptr<MediaSession> session = player.Session();
-    if (session && player.Source() && Succeeded(session->Pause())) player.SetState(CPlayer::kPaused);
+    if (session && player.Source() && Succeeded(session->Pause()))
+        player.SetState(CPlayer::kPaused);
 }
 
 // Starts at `position` and pauses at once: the picture of that time is shown and the
 // clock waits there. The two commands are carried out together.
 void ShowStillAt(CPlayer& player, int64_t position) {
     std::shared_ptr<MediaSession> session = player.Session();
-    if (!session) return;
+    if (!session)
+        return;
     MediaSession::CommandHold hold(*session);
-    if (Succeeded(player.StartAt(position))) PauseIfStarted(player);
+    if (Succeeded(player.StartAt(position)))
+        PauseIfStarted(player);
 }
 
 bool ReadFileStart(const std::filesystem::path& path) {
     std::ifstream file(path, std::ios::binary);
-    if (!file) return false;
+    if (!file)
+        return false;
     char head[260];
-    if (!file.read(head, sizeof head)) return false;
+    if (!file.read(head, sizeof head))
+        return false;
     return head[4] == 'f' && head[5] == 't' && head[6] == 'y' && head[7] == 'p';
 }
 
@@ -96,7 +111,8 @@ bool IsPlayableLength(EngineContext& ctx, const std::filesystem::path& path) {
         BoxPattern mvhd = BoxPattern::For("mvhd", &BoxScanner::ReadMovieDuration);
         if (scanner.FindPattern(mvhd, &moov, durationOut)) {
             BoxPattern stts = BoxPattern::For("stts", &BoxScanner::ReadFramePeriod);
-            if (scanner.FindBoxByPath(stts, ScanOutputs{})) ctx.FramePeriodMs = scanner.FramePeriod;
+            if (scanner.FindBoxByPath(stts, ScanOutputs{}))
+                ctx.FramePeriodMs = scanner.FramePeriod;
         }
     }
     const bool playable = duration > 1.5f || scanner.FramePeriod == 15.0f;
@@ -107,7 +123,8 @@ bool IsPlayableLength(EngineContext& ctx, const std::filesystem::path& path) {
 // The frame rate FFmpeg reads from the streams, as the media detector would give it.
 bool FramePeriodFromStreams(EngineContext& ctx, const std::filesystem::path& path) {
     AVFormatContext* format = nullptr;
-    if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0) return false;
+    if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0)
+        return false;
     bool measured = avformat_find_stream_info(format, nullptr) >= 0;
     for (unsigned i = 0; measured && i < format->nb_streams; ++i) {
         const AVStream* stream = format->streams[i];
@@ -115,7 +132,8 @@ bool FramePeriodFromStreams(EngineContext& ctx, const std::filesystem::path& pat
         if (!(rate > 0.0) && stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
             rate = av_q2d(stream->r_frame_rate);
         }
-        if (rate > 0.0) ctx.FramePeriodMs = static_cast<float>(1000.0 / rate);
+        if (rate > 0.0)
+            ctx.FramePeriodMs = static_cast<float>(1000.0 / rate);
     }
     avformat_close_input(&format);
     return measured;
@@ -126,9 +144,11 @@ bool FramePeriodFromStreams(EngineContext& ctx, const std::filesystem::path& pat
 bool PlacePicture(EngineContext& ctx, bool keepAspect) {
     int clientWidth = 0;
     int clientHeight = 0;
-    if (ctx.Video != nullptr) ctx.Video->ClientSize(clientWidth, clientHeight);
+    if (ctx.Video != nullptr)
+        ctx.Video->ClientSize(clientWidth, clientHeight);
     Rect r;
-    if (!ZoomedRect(clientWidth, clientHeight, ctx.ZoomAnchorX, ctx.ZoomAnchorY, ctx.ZoomFactor, r)) {
+    if (!ZoomedRect(clientWidth, clientHeight, ctx.ZoomAnchorX, ctx.ZoomAnchorY, ctx.ZoomFactor,
+                    r)) {
         return false;
     }
     r.Left += ctx.OffsetX;
@@ -160,10 +180,12 @@ bool PlacePicture(EngineContext& ctx, bool keepAspect) {
     }
     if (ctx.Video != nullptr && player != nullptr) {
         for (const Rect& bar : BlackBars(r, clientWidth, clientHeight)) {
-            if (!bar.IsEmpty()) ctx.Video->FillBlack(bar);
+            if (!bar.IsEmpty())
+                ctx.Video->FillBlack(bar);
         }
     }
-    if (player == nullptr) return true;
+    if (player == nullptr)
+        return true;
     switch (ReadPlayState(ctx)) {
     case kPlayStateStopped:
         // The stopped picture is the first frame.
@@ -172,7 +194,8 @@ bool PlacePicture(EngineContext& ctx, bool keepAspect) {
         break;
     case kPlayStatePlaying:
     case kPlayStatePaused:
-        if (display) display->RepaintVideo();
+        if (display)
+            display->RepaintVideo();
         break;
     default:
         player->SetVolume(VolumeForSpeed(ctx));
@@ -185,7 +208,8 @@ void StepWorker(EngineContext* ctx) {
     int turns = 0;
     while (ReadStepFlag(*ctx) != 0.0f) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        if (++turns < 100) continue;
+        if (++turns < 100)
+            continue;
         turns = 0;
         if (ReadPlayState(*ctx) != kPlayStatePaused) {
             if (ctx->StepTarget != nullptr) {
@@ -208,7 +232,8 @@ void StepWorker(EngineContext* ctx) {
 void EndStepWorker(EngineContext& ctx) {
     SetStepFlag(ctx, 0.0f);
     if (ctx.StepThread) {
-        if (ctx.StepThread->joinable()) ctx.StepThread->join();
+        if (ctx.StepThread->joinable())
+            ctx.StepThread->join();
         ctx.StepThread.reset();
     }
 }
@@ -218,13 +243,15 @@ void EndStepWorker(EngineContext& ctx) {
 int64_t FrameToMediaTime(float framePeriodMs, int64_t frame) {
     // In double precision: a single-precision product loses whole frames' worth of
     // rounding past about a minute, and the frame read back would be one less.
-    const double product = static_cast<double>(frame) * static_cast<double>(framePeriodMs) * 10000.0;
+    const double product =
+        static_cast<double>(frame) * static_cast<double>(framePeriodMs) * 10000.0;
     return static_cast<int64_t>(product);
 }
 
 int64_t MediaTimeToFrame(float framePeriodMs, int64_t time) {
     const double unit = static_cast<double>(framePeriodMs) * 10000.0;
-    if (!(unit > 0.0)) return 0;
+    if (!(unit > 0.0))
+        return 0;
     // The time of frame n was truncated to 100 ns: a hair below n still means n.
     return static_cast<int64_t>(std::floor(static_cast<double>(time) / unit + 1e-4));
 }
@@ -247,7 +274,8 @@ float RateOfSpeedCode(int code, int canPlayBackwards) {
 }
 
 bool MeasureFramePeriod(EngineContext& ctx, const std::filesystem::path& path) {
-    if (!ctx.FileMutex) return false;
+    if (!ctx.FileMutex)
+        return false;
     std::lock_guard fileLock(*ctx.FileMutex);
     BoxScanner& scanner = ctx.Displayed.Scanner;
     bool measured = false;
@@ -259,25 +287,32 @@ bool MeasureFramePeriod(EngineContext& ctx, const std::filesystem::path& path) {
         }
     }
     scanner.Release();
-    if (!measured) measured = FramePeriodFromStreams(ctx, path);
+    if (!measured)
+        measured = FramePeriodFromStreams(ctx, path);
     // Every frame conversion divides by the period: a movie without one cannot be played.
-    if (!measured || !(ctx.FramePeriodMs > 0.0f)) return false;
+    if (!measured || !(ctx.FramePeriodMs > 0.0f))
+        return false;
     ctx.Loaded.Scanner.FramePeriod = ctx.FramePeriodMs;
     ctx.Loaded.Scanner.FramePeriodCopy = ctx.FramePeriodMs;
     return true;
 }
 
 int OpenMovie(EngineContext& ctx, const std::filesystem::path& path) {
-    if (!ctx.FileMutex) return 0;
+    if (!ctx.FileMutex)
+        return 0;
     std::lock_guard fileLock(*ctx.FileMutex);
     std::error_code error;
-    if (std::filesystem::file_size(path, error) == 0 || error || !ReadFileStart(path)) return 0;
-    if (!IsPlayableLength(ctx, path)) return 0;
-    if (!MeasureFramePeriod(ctx, path)) return 0;
+    if (std::filesystem::file_size(path, error) == 0 || error || !ReadFileStart(path))
+        return 0;
+    if (!IsPlayableLength(ctx, path))
+        return 0;
+    if (!MeasureFramePeriod(ctx, path))
+        return 0;
 
     // Build: the player and the overlay's bitmap.
     std::unique_ptr<CPlayer> player;
-    if (!Check(CPlayer::CreateInstance(ctx.Video, player))) return 0;
+    if (!Check(CPlayer::CreateInstance(ctx.Video, player)))
+        return 0;
     ctx.Graph.Player = std::move(player);
     ctx.Graph.Overlay = std::make_unique<OverlayBitmap>();
     ctx.Graph.Overlay->Pixels.assign(
@@ -286,25 +321,30 @@ int OpenMovie(EngineContext& ctx, const std::filesystem::path& path) {
     // Open: the session, the source and the topology.
     CPlayer& p = *ctx.Graph.Player;
     p.SetHardwareDecoding(ctx.HardwareDecoding != 0);
-    if (!Check(p.OpenRecording(path))) return 0;
+    if (!Check(p.OpenRecording(path)))
+        return 0;
 
     // Configure: normal rate, every picture.
     if (std::shared_ptr<MediaSession> rate = p.RateControl()) {
-        if (!Check(rate->SetRate(false, 1.0f))) return 0;
+        if (!Check(rate->SetRate(false, 1.0f)))
+            return 0;
     }
     ctx.CanPlayBackwards = 0;
-    if (!ctx.Ready || GetTotalFrames2(ctx) <= 0) return 0;
+    if (!ctx.Ready || GetTotalFrames2(ctx) <= 0)
+        return 0;
     SetPlayState(ctx, kPlayStateStopped);
     return 1;
 }
 
 int CloseMovie(EngineContext& ctx) {
-    if (!ctx.FileMutex) return 0;
+    if (!ctx.FileMutex)
+        return 0;
     std::lock_guard fileLock(*ctx.FileMutex);
     CPlayer* player = PlayerOf(ctx);
     if (player != nullptr && ReadPlayState(ctx) != kPlayStateNone) {
         PauseIfStarted(*player);
-        if (player->Session()) player->CloseSession();
+        if (player->Session())
+            player->CloseSession();
     }
     ctx.Graph.Overlay.reset();
     ctx.Graph.Player.reset();
@@ -313,59 +353,74 @@ int CloseMovie(EngineContext& ctx) {
 }
 
 int Run(EngineContext& ctx) {
-    if (!ctx.FileMutex) return 0;
+    if (!ctx.FileMutex)
+        return 0;
     std::lock_guard fileLock(*ctx.FileMutex);
     CPlayer* player = PlayerOf(ctx);
-    if (player == nullptr || WaitingForDisplay(ctx)) return 0;
-    if (ReadPlayState(ctx) == kPlayStatePlaying) return 1;
+    if (player == nullptr || WaitingForDisplay(ctx))
+        return 0;
+    if (ReadPlayState(ctx) == kPlayStatePlaying)
+        return 1;
     // A player that is running already (left so by the one-frame-per-second mode) is
     // playing; any other refusal leaves the state as it was.
-    if (player->GetState() != CPlayer::kStarted && Failed(player->Play())) return 0;
+    if (player->GetState() != CPlayer::kStarted && Failed(player->Play()))
+        return 0;
     SetPlayState(ctx, kPlayStatePlaying);
     return 1;
 }
 
 int SeekFrameWhilePlaying(EngineContext& ctx, int32_t frame) {
-    if (!ctx.FileMutex) return 0;
+    if (!ctx.FileMutex)
+        return 0;
     std::lock_guard fileLock(*ctx.FileMutex);
     CPlayer* player = PlayerOf(ctx);
-    if (player == nullptr || WaitingForDisplay(ctx)) return 0;
-    if (ReadPlayState(ctx) != kPlayStatePlaying) return 1;
-    return Succeeded(player->StartAt(FrameToMediaTime(ctx.FramePeriodMs, std::max(frame, 0))))
-               ? 1
-               : 0;
+    if (player == nullptr || WaitingForDisplay(ctx))
+        return 0;
+    if (ReadPlayState(ctx) != kPlayStatePlaying)
+        return 1;
+    return Succeeded(player->StartAt(FrameToMediaTime(ctx.FramePeriodMs, std::max(frame, 0)))) ? 1
+                                                                                               : 0;
 }
 
 int Pause(EngineContext& ctx) {
-    if (!ctx.FileMutex) return 0;
+    if (!ctx.FileMutex)
+        return 0;
     std::lock_guard fileLock(*ctx.FileMutex);
     CPlayer* player = PlayerOf(ctx);
-    if (player == nullptr || WaitingForDisplay(ctx)) return 0;
-    if (ReadPlayState(ctx) == kPlayStatePaused) return 1;
+    if (player == nullptr || WaitingForDisplay(ctx))
+        return 0;
+    if (ReadPlayState(ctx) == kPlayStatePaused)
+        return 1;
     PauseIfStarted(*player);
     SetPlayState(ctx, kPlayStatePaused);
     return 1;
 }
 
 int Stop(EngineContext& ctx) {
-    if (!ctx.FileMutex) return 0;
+    if (!ctx.FileMutex)
+        return 0;
     std::lock_guard fileLock(*ctx.FileMutex);
     CPlayer* player = PlayerOf(ctx);
-    if (player == nullptr || WaitingForDisplay(ctx)) return 0;
-    if (ReadPlayState(ctx) == kPlayStateStopped) return 1;
+    if (player == nullptr || WaitingForDisplay(ctx))
+        return 0;
+    if (ReadPlayState(ctx) == kPlayStateStopped)
+        return 1;
     const int state = player->GetState();
     if (state == CPlayer::kStarted || state == CPlayer::kPaused) {
         std::shared_ptr<MediaSession> session = player->Session();
-        if (session && Succeeded(session->Stop())) player->SetState(CPlayer::kStopped);
+        if (session && Succeeded(session->Stop()))
+            player->SetState(CPlayer::kStopped);
     }
     SetPlayState(ctx, kPlayStateStopped);
     return 1;
 }
 
 int32_t GetCurrentFrame(EngineContext& ctx) {
-    if (!ctx.FileMutex) return 0;
+    if (!ctx.FileMutex)
+        return 0;
     std::lock_guard fileLock(*ctx.FileMutex);
-    if (WaitingForDisplay(ctx)) return 0;
+    if (WaitingForDisplay(ctx))
+        return 0;
     int64_t frame = 0;
     CPlayer* player = PlayerOf(ctx);
     if (const playback::PresentationClock* clock = player ? player->Clock() : nullptr) {
@@ -373,7 +428,8 @@ int32_t GetCurrentFrame(EngineContext& ctx) {
         int64_t time = 0;
         for (int reads = 0; reads < 10; ++reads) {
             time = clock->GetTime();
-            if (time != 0) break;
+            if (time != 0)
+                break;
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         frame = time < 0 ? -1 : MediaTimeToFrame(ctx.FramePeriodMs, time);
@@ -383,23 +439,29 @@ int32_t GetCurrentFrame(EngineContext& ctx) {
 }
 
 int SeekToFrame(EngineContext& ctx, int64_t frame) {
-    if (!ctx.FileMutex) return 0;
+    if (!ctx.FileMutex)
+        return 0;
     std::lock_guard fileLock(*ctx.FileMutex);
     CPlayer* player = PlayerOf(ctx);
-    if (player == nullptr || WaitingForDisplay(ctx)) return 0;
+    if (player == nullptr || WaitingForDisplay(ctx))
+        return 0;
     std::shared_ptr<MediaSession> session = player->Session();
-    if (!session) return 0;
+    if (!session)
+        return 0;
     const int64_t position = FrameToMediaTime(ctx.FramePeriodMs, std::max<int64_t>(frame, 0));
     {
         MediaSession::CommandHold hold(*session);
-        if (Failed(player->StartAt(position))) return 0;
+        if (Failed(player->StartAt(position)))
+            return 0;
         PauseIfStarted(*player);
     }
     SetPlayState(ctx, kPlayStatePaused);
     return 1;
 }
 
-int JumpToFrame(EngineContext& ctx, int64_t frame) { return SeekToFrame(ctx, frame); }
+int JumpToFrame(EngineContext& ctx, int64_t frame) {
+    return SeekToFrame(ctx, frame);
+}
 
 int SetSpeed(EngineContext& ctx, int speedCode) {
     float rate = RateOfSpeedCode(speedCode, ctx.CanPlayBackwards);
@@ -415,17 +477,21 @@ int SetSpeed(EngineContext& ctx, int speedCode) {
     }
     ctx.SpeedCode = speedCode;
     CPlayer* player = PlayerOf(ctx);
-    if (player == nullptr) return 1;
+    if (player == nullptr)
+        return 1;
     // A movie without sound has no volume to set; the speed still changes.
     player->SetVolume(VolumeForSpeed(ctx));
     std::shared_ptr<MediaSession> rateControl = player->RateControl();
-    if (!rateControl) return 0;
+    if (!rateControl)
+        return 0;
     return Succeeded(rateControl->SetRate(rate > 2.0f, rate)) ? 1 : 0;
 }
 
 int NextSpeedCode(EngineContext& ctx, int faster) {
-    if (!ctx.Ready) return 0;
-    if (ReadPlayState(ctx) != kPlayStatePlaying) return 1;
+    if (!ctx.Ready)
+        return 0;
+    if (ReadPlayState(ctx) != kPlayStatePlaying)
+        return 1;
     // Faster: 4 and 2 go to 4, 1 to 2, -1 and -2 to 1 (-2 to -1 with backward play),
     // -4 to -2. Slower on this player: 4 to 2, 2 to 1, 1 to -1, -1 and -2 to -2, -4 to 1.
     switch (ctx.SpeedCode) {
@@ -450,7 +516,8 @@ int SetOneFramePerSecond(EngineContext& ctx, float flag) {
     EndStepWorker(ctx);
     CPlayer* player = PlayerOf(ctx);
     if (flag != 0.0f) {
-        if (ctx.FramePeriodMs == 0.0f) return 0;
+        if (ctx.FramePeriodMs == 0.0f)
+            return 0;
         if (player != nullptr) {
             player->SetVolume(0);
             player->Play();
@@ -472,53 +539,68 @@ int SetOneFramePerSecond(EngineContext& ctx, float flag) {
 
 int SetAspect(EngineContext& ctx, int mode) {
     if (PlayerOf(ctx) != nullptr) {
-        if (WaitingForDisplay(ctx) || !PlacePicture(ctx, mode == 1)) return 0;
+        if (WaitingForDisplay(ctx) || !PlacePicture(ctx, mode == 1))
+            return 0;
     }
     ctx.AspectMode = mode;
     return 1;
 }
 
 int64_t GetTotalFrames(EngineContext& ctx) {
-    if (!ctx.FileMutex) return 0;
+    if (!ctx.FileMutex)
+        return 0;
     std::lock_guard fileLock(*ctx.FileMutex);
     CPlayer* player = PlayerOf(ctx);
     std::shared_ptr<playback::MediaSource> source = player ? player->Source() : nullptr;
-    if (!source) return 0;
+    if (!source)
+        return 0;
     return MediaTimeToFrame(ctx.FramePeriodMs, source->Duration());
 }
 
-int64_t GetTotalFrames2(EngineContext& ctx) { return GetTotalFrames(ctx); }
+int64_t GetTotalFrames2(EngineContext& ctx) {
+    return GetTotalFrames(ctx);
+}
 
-double GetFrameMs(EngineContext& ctx) { return ctx.FramePeriodMs; }
+double GetFrameMs(EngineContext& ctx) {
+    return ctx.FramePeriodMs;
+}
 
 int GetVideoSize(EngineContext& ctx, int* width, int* height) {
     CPlayer* player = PlayerOf(ctx);
     std::shared_ptr<playback::VideoPresenter> display = player ? player->DisplayControl() : nullptr;
-    if (!display || width == nullptr || height == nullptr) return 0;
+    if (!display || width == nullptr || height == nullptr)
+        return 0;
     return Succeeded(display->GetNativeVideoSize(*width, *height)) ? 1 : 0;
 }
 
 int SetVolume(EngineContext& ctx, int volume) {
     ctx.Volume = volume;
     CPlayer* player = PlayerOf(ctx);
-    if (player == nullptr) return 1;
+    if (player == nullptr)
+        return 1;
     return Succeeded(player->SetVolume(VolumeForSpeed(ctx))) ? 1 : 0;
 }
 
 int DrawOverlayText(EngineContext& ctx, const std::string& text) {
-    if (!ctx.FileMutex) return 0;
+    if (!ctx.FileMutex)
+        return 0;
     std::lock_guard fileLock(*ctx.FileMutex);
-    if (!ctx.Graph.Overlay || !ctx.OverlayFont) return 0;
-    if (!DrawOverlayBitmap(*ctx.OverlayFont, text, *ctx.Graph.Overlay)) return 0;
+    if (!ctx.Graph.Overlay || !ctx.OverlayFont)
+        return 0;
+    if (!DrawOverlayBitmap(*ctx.OverlayFont, text, *ctx.Graph.Overlay))
+        return 0;
     CPlayer* player = PlayerOf(ctx);
     std::shared_ptr<playback::VideoPresenter> mixer = player ? player->MixerBitmap() : nullptr;
-    if (!mixer) return 0;
+    if (!mixer)
+        return 0;
     int videoWidth = 0;
     int videoHeight = 0;
     int clientWidth = 0;
     int clientHeight = 0;
-    if (Failed(mixer->GetNativeVideoSize(videoWidth, videoHeight))) return 0;
-    if (ctx.Video != nullptr) ctx.Video->ClientSize(clientWidth, clientHeight);
+    if (Failed(mixer->GetNativeVideoSize(videoWidth, videoHeight)))
+        return 0;
+    if (ctx.Video != nullptr)
+        ctx.Video->ClientSize(clientWidth, clientHeight);
     const OverlayPlacement place =
         PlaceOverlay(clientWidth, clientHeight, videoWidth, videoHeight, ctx.AspectMode);
     playback::AlphaBitmap bitmap;
@@ -536,10 +618,12 @@ int DrawOverlayText(EngineContext& ctx, const std::string& text) {
 }
 
 int ClearOverlay(EngineContext& ctx) {
-    if (!ctx.FileMutex) return 0;
+    if (!ctx.FileMutex)
+        return 0;
     std::lock_guard fileLock(*ctx.FileMutex);
     CPlayer* player = PlayerOf(ctx);
-    if (std::shared_ptr<playback::VideoPresenter> mixer = player ? player->MixerBitmap() : nullptr) {
+    if (std::shared_ptr<playback::VideoPresenter> mixer =
+            player ? player->MixerBitmap() : nullptr) {
         mixer->ClearAlphaBitmap();
     }
     return 1;
@@ -552,13 +636,16 @@ int SetUpsideDown(EngineContext& ctx, int flag) {
         Rect r;
         display->GetVideoPosition(r);
         // The normal rectangle, then turned over on both axes when the flag is set.
-        if (r.Left > r.Right) std::swap(r.Left, r.Right);
-        if (r.Top > r.Bottom) std::swap(r.Top, r.Bottom);
+        if (r.Left > r.Right)
+            std::swap(r.Left, r.Right);
+        if (r.Top > r.Bottom)
+            std::swap(r.Top, r.Bottom);
         if (flag) {
             std::swap(r.Left, r.Right);
             std::swap(r.Top, r.Bottom);
         }
-        if (Failed(display->SetVideoPosition(nullptr, &r))) return 0;
+        if (Failed(display->SetVideoPosition(nullptr, &r)))
+            return 0;
         display->RepaintVideo();
     } else if (player != nullptr) {
         return 0;
@@ -567,11 +654,13 @@ int SetUpsideDown(EngineContext& ctx, int flag) {
     return 1;
 }
 
-int SetVideoRect(EngineContext& ctx, int anchorX, int anchorY, int offsetX, int offsetY,
-                 float zoom, int repaint) {
-    if (!ctx.FileMutex) return 0;
+int SetVideoRect(EngineContext& ctx, int anchorX, int anchorY, int offsetX, int offsetY, float zoom,
+                 int repaint) {
+    if (!ctx.FileMutex)
+        return 0;
     std::lock_guard fileLock(*ctx.FileMutex);
-    if (WaitingForDisplay(ctx)) return 0;
+    if (WaitingForDisplay(ctx))
+        return 0;
     ctx.ZoomAnchorX = anchorX;
     ctx.ZoomAnchorY = anchorY;
     ctx.OffsetX = offsetX;
@@ -601,12 +690,14 @@ int SaveJpeg(EngineContext& ctx, const std::filesystem::path& path) {
 int Refresh(EngineContext& ctx) {
     CPlayer* player = PlayerOf(ctx);
     std::shared_ptr<playback::VideoPresenter> display = player ? player->DisplayControl() : nullptr;
-    if (!display) return 0;
+    if (!display)
+        return 0;
     return Succeeded(display->RepaintVideo()) ? 1 : 0;
 }
 
 int ReapplyRect(EngineContext& ctx) {
-    if (!ctx.FileMutex) return 0;
+    if (!ctx.FileMutex)
+        return 0;
     std::lock_guard fileLock(*ctx.FileMutex);
     return SetVideoRect(ctx, ctx.ZoomAnchorX, ctx.ZoomAnchorY, ctx.OffsetX, ctx.OffsetY,
                         ctx.ZoomFactor, 1);

@@ -29,8 +29,8 @@ int SetVolume(EngineContext& ctx, int volume);
 int DrawOverlayText(EngineContext& ctx, const std::string& text);
 int ClearOverlay(EngineContext& ctx);
 int SetUpsideDown(EngineContext& ctx, int flag);
-int SetVideoRect(EngineContext& ctx, int anchorX, int anchorY, int offsetX, int offsetY,
-                 float zoom, int repaint);
+int SetVideoRect(EngineContext& ctx, int anchorX, int anchorY, int offsetX, int offsetY, float zoom,
+                 int repaint);
 int SaveJpeg(EngineContext& ctx, const std::filesystem::path& path);
 int Refresh(EngineContext& ctx);
 int ReapplyRect(EngineContext& ctx);

@@ -16,7 +16,8 @@ std::optional<PostedMessage> AppMessageQueue::WaitFor(int message,
         while (!messages_.empty()) {
             PostedMessage m = messages_.front();
             messages_.pop_front();
-            if (m.Message == message) return m;
+            if (m.Message == message)
+                return m;
         }
         if (posted_.wait_until(lock, deadline) == std::cv_status::timeout && messages_.empty()) {
             return std::nullopt;
@@ -26,7 +27,8 @@ std::optional<PostedMessage> AppMessageQueue::WaitFor(int message,
 
 std::optional<PostedMessage> AppMessageQueue::Next(std::chrono::milliseconds timeout) {
     std::unique_lock lock(lock_);
-    if (!posted_.wait_for(lock, timeout, [&] { return !messages_.empty(); })) return std::nullopt;
+    if (!posted_.wait_for(lock, timeout, [&] { return !messages_.empty(); }))
+        return std::nullopt;
     PostedMessage m = messages_.front();
     messages_.pop_front();
     return m;

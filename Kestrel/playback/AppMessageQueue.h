@@ -20,7 +20,7 @@ struct PostedMessage {
 };
 
 class AppMessageQueue : public MessageTarget {
-public:
+  public:
     void PostAppMessage(int message, intptr_t wParam, intptr_t lParam) override;
     // Takes messages until `message` arrives (returned) or the time is up (none).
     std::optional<PostedMessage> WaitFor(int message, std::chrono::milliseconds timeout);
@@ -28,7 +28,7 @@ public:
     std::optional<PostedMessage> Next(std::chrono::milliseconds timeout);
     void Clear();
 
-private:
+  private:
     std::mutex lock_; // guards messages_
     std::condition_variable posted_;
     std::deque<PostedMessage> messages_;

@@ -16,7 +16,7 @@ struct SwrContext;
 namespace kestrel::playback {
 
 class AudioRenderer {
-public:
+  public:
     AudioRenderer() = default;
     ~AudioRenderer();
     AudioRenderer(const AudioRenderer&) = delete;
@@ -38,7 +38,7 @@ public:
     MediaResult SetAllVolumes(const std::vector<float>& volumes);
     MediaResult GetAllVolumes(std::vector<float>& volumes) const;
 
-private:
+  private:
     MediaResult Queue(const AVFrame* frame, int64_t from);
 
     const AVStream* stream_ = nullptr;

@@ -4,7 +4,8 @@ namespace kestrel::playback {
 
 MediaResult CMFActivate::ActivateObject(std::shared_ptr<VideoPresenter>& presenter) {
     std::lock_guard lock(lock_);
-    if (!presenter_) presenter_ = std::make_shared<VideoPresenter>(window_);
+    if (!presenter_)
+        presenter_ = std::make_shared<VideoPresenter>(window_);
     presenter = presenter_;
     return kOk;
 }
@@ -15,7 +16,8 @@ MediaResult CMFActivate::ShutdownObject() {
         std::lock_guard lock(lock_);
         presenter.swap(presenter_);
     }
-    if (presenter) presenter->Shutdown();
+    if (presenter)
+        presenter->Shutdown();
     return kOk;
 }
 

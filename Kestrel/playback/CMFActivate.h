@@ -11,7 +11,7 @@
 namespace kestrel::playback {
 
 class CMFActivate {
-public:
+  public:
     explicit CMFActivate(VideoWindow* window) : window_(window) {}
 
     // The presenter, created on the first request.
@@ -21,7 +21,7 @@ public:
     // Forgets the kept presenter without shutting it down.
     MediaResult DetachObject();
 
-private:
+  private:
     std::mutex lock_; // guards presenter_
     VideoWindow* window_;
     std::shared_ptr<VideoPresenter> presenter_;

@@ -11,7 +11,9 @@ MediaResult CPlayer::CreateInstance(VideoWindow* video, std::unique_ptr<CPlayer>
     return kOk;
 }
 
-CPlayer::~CPlayer() { CloseSession(); }
+CPlayer::~CPlayer() {
+    CloseSession();
+}
 
 MediaResult CPlayer::OpenRecording(const std::filesystem::path& path) {
     CloseSession();
@@ -21,7 +23,8 @@ MediaResult CPlayer::OpenRecording(const std::filesystem::path& path) {
     state_ = kReady;
 
     MediaResult r = MediaSource::CreateFromPath(path, source_);
-    if (Succeeded(r)) r = BuildSessionTopology();
+    if (Succeeded(r))
+        r = BuildSessionTopology();
     if (Failed(r)) {
         state_ = kClosed;
         return r;
@@ -34,7 +37,8 @@ MediaResult CPlayer::OpenRecording(const std::filesystem::path& path) {
 MediaResult CPlayer::BuildSessionTopology() {
     Topology topology;
     const MediaResult r = BuildPlaybackTopology(source_->CreatePresentationDescriptor(), topology);
-    if (Failed(r)) return r;
+    if (Failed(r))
+        return r;
     return session_->SetTopology(std::move(topology));
 }
 
@@ -44,7 +48,8 @@ MediaResult CPlayer::BuildPlaybackTopology(const std::vector<StreamDescriptor>& 
     topology.HardwareDecoding = hardwareDecoding_;
     MediaResult r = kInvalidMediaType;
     for (const StreamDescriptor& stream : streams) {
-        if (!stream.Selected) continue;
+        if (!stream.Selected)
+            continue;
         TopologyBranch branch;
         branch.StreamIndex = stream.Index;
         branch.Type = stream.Type;
@@ -53,7 +58,8 @@ MediaResult CPlayer::BuildPlaybackTopology(const std::vector<StreamDescriptor>& 
             branch.Activate = activate_;
         } else if (stream.Type == MajorType::Audio) {
             // Without a usable audio device the sound is left out and the video plays.
-            if (audioDisabled_) continue;
+            if (audioDisabled_)
+                continue;
         } else {
             return kInvalidMediaType;
         }
@@ -65,33 +71,43 @@ MediaResult CPlayer::BuildPlaybackTopology(const std::vector<StreamDescriptor>& 
 
 MediaResult CPlayer::Play() {
     std::lock_guard lock(lock_);
-    if (state_ != kPaused && state_ != kStopped) return kInvalidRequest;
-    if (!session_ || !source_) return kUnexpected;
-    if (auto presenter = session_->GetVideoPresenter()) presenter->SetProcessOnSampleFree(1);
+    if (state_ != kPaused && state_ != kStopped)
+        return kInvalidRequest;
+    if (!session_ || !source_)
+        return kUnexpected;
+    if (auto presenter = session_->GetVideoPresenter())
+        presenter->SetProcessOnSampleFree(1);
     const MediaResult r = session_->Start(std::nullopt);
-    if (Succeeded(r)) state_ = kStarted;
+    if (Succeeded(r))
+        state_ = kStarted;
     return r;
 }
 
 MediaResult CPlayer::StartAt(int64_t position) {
     std::lock_guard lock(lock_);
-    if (!session_) return kInvalidPointer;
-    if (!display_) return kOk;
+    if (!session_)
+        return kInvalidPointer;
+    if (!display_)
+        return kOk;
     MediaResult r = session_->Stop();
-    if (Failed(r)) return r;
+    if (Failed(r))
+        return r;
     display_->SetProcessOnSampleFree(0);
     r = session_->Start(position);
-    if (Succeeded(r)) state_ = kStarted;
+    if (Succeeded(r))
+        state_ = kStarted;
     return r;
 }
 
 MediaResult CPlayer::SetVolume(int value) {
     std::lock_guard lock(lock_);
-    if (!audioVolume_) return kInvalidPointer;
+    if (!audioVolume_)
+        return kInvalidPointer;
     const float level = static_cast<float>(value) / 65535.0f;
     std::vector<float> volumes(static_cast<size_t>(audioVolume_->GetChannelCount()), level);
     const MediaResult r = audioVolume_->SetAllVolumes(volumes);
-    if (Succeeded(r)) volume_ = value;
+    if (Succeeded(r))
+        volume_ = value;
     return r;
 }
 
@@ -101,18 +117,23 @@ MediaResult CPlayer::CloseSession() {
         std::lock_guard lock(lock_);
         display_.reset();
         session = session_;
-        if (session) state_ = kClosing;
+        if (session)
+            state_ = kClosing;
     }
     bool closeAsked = true;
     if (session) {
         closeAsked = Succeeded(session->Close());
-        if (closeAsked) WaitForClose(kCloseTimeoutMs);
+        if (closeAsked)
+            WaitForClose(kCloseTimeoutMs);
     }
     // Shut down even when the close never came: the session's thread is ended here.
-    if (session) session->Shutdown();
-    if (eventThread_.joinable()) eventThread_.join();
+    if (session)
+        session->Shutdown();
+    if (eventThread_.joinable())
+        eventThread_.join();
     std::lock_guard lock(lock_);
-    if (source_) source_->Shutdown();
+    if (source_)
+        source_->Shutdown();
     source_.reset();
     session_.reset();
     clock_ = nullptr;
@@ -155,7 +176,8 @@ int CPlayer::Volume() const {
 
 void CPlayer::SetProcessOnSampleFree(int flag) {
     std::lock_guard lock(lock_);
-    if (display_) display_->SetProcessOnSampleFree(flag);
+    if (display_)
+        display_->SetProcessOnSampleFree(flag);
 }
 
 std::shared_ptr<MediaSession> CPlayer::Session() const {
@@ -196,7 +218,8 @@ std::shared_ptr<AudioRenderer> CPlayer::AudioVolume() const {
 void CPlayer::EventLoop(std::shared_ptr<MediaSession> session) {
     for (;;) {
         MediaEvent event;
-        if (Failed(session->Events().GetEvent(event))) return;
+        if (Failed(session->Events().GetEvent(event)))
+            return;
         if (event.Type == MediaEventType::SessionClosed) {
             SignalClose();
             return;
@@ -208,7 +231,8 @@ void CPlayer::EventLoop(std::shared_ptr<MediaSession> session) {
 void CPlayer::Invoke(const MediaEvent& event) {
     {
         std::lock_guard lock(lock_);
-        if (state_ == kClosing) return;
+        if (state_ == kClosing)
+            return;
         if (Failed(event.Status)) {
             // A topology that cannot be played (no usable audio device) is tried once more
             // without its sound.
@@ -247,16 +271,19 @@ void CPlayer::Invoke(const MediaEvent& event) {
 
 void CPlayer::HandleTopologySet(const MediaEvent&) {
     std::lock_guard lock(lock_);
-    if (!session_) return;
+    if (!session_)
+        return;
     clock_ = session_->GetClock();
     rateControl_ = session_;
 }
 
 void CPlayer::HandleTopologyReady(const MediaEvent& event) {
-    if (event.TopologyStatus != kTopologyStatusReady) return;
+    if (event.TopologyStatus != kTopologyStatusReady)
+        return;
     {
         std::lock_guard lock(lock_);
-        if (!session_) return;
+        if (!session_)
+            return;
         display_ = session_->GetVideoPresenter();
         mixerBitmap_ = display_;
         audioVolume_ = session_->GetAudioRenderer();
@@ -273,10 +300,13 @@ void CPlayer::HandleEndOfPresentation(const MediaEvent& event) {
 
 void CPlayer::HandleNewPresentation(const MediaEvent& event) {
     std::lock_guard lock(lock_);
-    if (!session_) return;
+    if (!session_)
+        return;
     Topology topology;
-    if (Failed(BuildPlaybackTopology(event.Presentation, topology))) return;
-    if (Succeeded(session_->SetTopology(std::move(topology)))) state_ = kOpenPending;
+    if (Failed(BuildPlaybackTopology(event.Presentation, topology)))
+        return;
+    if (Succeeded(session_->SetTopology(std::move(topology))))
+        state_ = kOpenPending;
 }
 
 void CPlayer::HandleSessionStopped(const MediaEvent&) {}
@@ -289,7 +319,8 @@ void CPlayer::HandleSessionPaused(const MediaEvent& event) {
 void CPlayer::HandleOtherEvent(const MediaEvent&) {}
 
 void CPlayer::PostToWindow(int message, const MediaEvent& event) {
-    if (notify_ != nullptr) notify_->PostAppMessage(message, static_cast<intptr_t>(event.Type), 0);
+    if (notify_ != nullptr)
+        notify_->PostAppMessage(message, static_cast<intptr_t>(event.Type), 0);
 }
 
 void CPlayer::SignalClose() {
@@ -300,8 +331,8 @@ void CPlayer::SignalClose() {
 
 bool CPlayer::WaitForClose(int timeoutMs) {
     std::unique_lock lock(closeLock_);
-    const bool signalled = closeSignal_.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                                                 [&] { return closed_; });
+    const bool signalled =
+        closeSignal_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return closed_; });
     closed_ = false; // auto-reset
     return signalled;
 }

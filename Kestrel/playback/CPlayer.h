@@ -19,7 +19,7 @@
 namespace kestrel::playback {
 
 class CPlayer {
-public:
+  public:
     enum PlayerState {
         kClosed = 0,
         kReady = 1,
@@ -67,7 +67,7 @@ public:
     std::shared_ptr<VideoPresenter> MixerBitmap() const;
     std::shared_ptr<AudioRenderer> AudioVolume() const;
 
-private:
+  private:
     explicit CPlayer(VideoWindow* video) : video_(video), notify_(video) {}
 
     MediaResult BuildSessionTopology();

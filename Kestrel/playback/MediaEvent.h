@@ -34,10 +34,11 @@ struct MediaEvent {
 };
 
 class MediaEventQueue {
-public:
+  public:
     void Post(MediaEvent event) {
         std::lock_guard lock(lock_);
-        if (shutdown_) return;
+        if (shutdown_)
+            return;
         events_.push_back(std::move(event));
         ready_.notify_one();
     }
@@ -45,7 +46,8 @@ public:
     MediaResult GetEvent(MediaEvent& event) {
         std::unique_lock lock(lock_);
         ready_.wait(lock, [&] { return shutdown_ || !events_.empty(); });
-        if (events_.empty()) return kShutdown;
+        if (events_.empty())
+            return kShutdown;
         event = std::move(events_.front());
         events_.pop_front();
         return kOk;
@@ -56,7 +58,7 @@ public:
         ready_.notify_all();
     }
 
-private:
+  private:
     std::mutex lock_; // guards events_ and shutdown_ (a leaf: nothing is taken under it)
     std::condition_variable ready_;
     std::deque<MediaEvent> events_;

@@ -42,7 +42,8 @@ MediaSession::~MediaSession() {
 
 MediaResult MediaSession::Post(Command command) {
     std::lock_guard lock(lock_);
-    if (shutdown_ || closed_) return kShutdown;
+    if (shutdown_ || closed_)
+        return kShutdown;
     commands_.push_back(std::move(command));
     wake_.notify_all();
     return kOk;
@@ -56,7 +57,8 @@ void MediaSession::Wake() {
 }
 
 MediaResult MediaSession::SetTopology(Topology topology) {
-    if (!topology.Source) return kInvalidPointer;
+    if (!topology.Source)
+        return kInvalidPointer;
     Command c;
     c.Type = CommandType::SetTopology;
     c.Topo = std::move(topology);
@@ -83,7 +85,8 @@ MediaResult MediaSession::Stop() {
 }
 
 MediaResult MediaSession::SetRate(bool thin, float rate) {
-    if (!VideoPresenter::IsRateSupported(rate)) return kInvalidArg;
+    if (!VideoPresenter::IsRateSupported(rate))
+        return kInvalidArg;
     {
         std::lock_guard lock(lock_);
         rate_ = rate;
@@ -112,7 +115,8 @@ void MediaSession::Shutdown() {
         shutdown_ = true;
         wake_.notify_all();
     }
-    if (thread_.joinable()) thread_.join();
+    if (thread_.joinable())
+        thread_.join();
     ReleaseTopology(); // the thread has ended: its state is this thread's now
     events_.Shutdown();
 }
@@ -144,13 +148,15 @@ void MediaSession::ThreadMain() {
         {
             std::unique_lock lock(lock_);
             for (;;) {
-                if (shutdown_) return;
+                if (shutdown_)
+                    return;
                 if (!commands_.empty() && holds_ == 0) {
                     command = std::move(commands_.front());
                     commands_.pop_front();
                     break;
                 }
-                if (state_ == State::Running && streamReady_ && commands_.empty()) break;
+                if (state_ == State::Running && streamReady_ && commands_.empty())
+                    break;
                 wake_.wait(lock);
             }
             wakeSeen = wakeCount_;
@@ -164,13 +170,15 @@ void MediaSession::ThreadMain() {
         if (!StreamStep()) {
             std::lock_guard lock(lock_);
             // A wake that came while this step ran means there is something to do.
-            if (wakeCount_ == wakeSeen) streamReady_ = false;
+            if (wakeCount_ == wakeSeen)
+                streamReady_ = false;
         }
     }
 }
 
 void MediaSession::Execute(Command& command) {
-    if (state_ == State::Closed) return;
+    if (state_ == State::Closed)
+        return;
     switch (command.Type) {
     case CommandType::SetTopology:
         ExecuteSetTopology(command.Topo);
@@ -214,27 +222,36 @@ void MediaSession::ExecuteSetTopology(Topology& topology) {
         }
         if (branch.Type == MajorType::Video && branch.Activate) {
             r = branch.Activate->ActivateObject(presenter);
-            if (Failed(r)) break;
+            if (Failed(r))
+                break;
             decoder_ = std::make_unique<VideoDecoder>();
             r = decoder_->Open(stream, topology.HardwareDecoding);
-            if (Failed(r)) break;
+            if (Failed(r))
+                break;
             r = presenter->InitServicePointers(&mixer_, &clock_, this);
-            if (Failed(r)) break;
+            if (Failed(r))
+                break;
             const AVCodecParameters* par = stream->codecpar;
-            const AVRational rate = stream->avg_frame_rate.num > 0 ? stream->avg_frame_rate
-                                                                   : stream->r_frame_rate;
-            VideoFormat format{par->width, par->height, rate.num, rate.den,
+            const AVRational rate =
+                stream->avg_frame_rate.num > 0 ? stream->avg_frame_rate : stream->r_frame_rate;
+            VideoFormat format{par->width,
+                               par->height,
+                               rate.num,
+                               rate.den,
                                par->sample_aspect_ratio.num > 0 ? par->sample_aspect_ratio.num : 1,
                                par->sample_aspect_ratio.den > 0 ? par->sample_aspect_ratio.den : 1};
             r = presenter->SetMediaType(format);
-            if (Failed(r)) break;
+            if (Failed(r))
+                break;
             r = presenter->ProcessMessage(VideoPresenter::Message::BeginStreaming);
-            if (Failed(r)) break;
+            if (Failed(r))
+                break;
             videoIndex_ = branch.StreamIndex;
         } else if (branch.Type == MajorType::Audio) {
             audio = std::make_shared<AudioRenderer>();
             r = audio->Open(stream);
-            if (Failed(r)) break;
+            if (Failed(r))
+                break;
             audioIndex_ = branch.StreamIndex;
         } else {
             r = kInvalidMediaType;
@@ -243,7 +260,8 @@ void MediaSession::ExecuteSetTopology(Topology& topology) {
     }
     branches_ = topology.Branches;
     if (Failed(r)) {
-        if (presenter) presenter->Shutdown();
+        if (presenter)
+            presenter->Shutdown();
         audio.reset();
         ReleaseTopology();
         events_.Post(Event(MediaEventType::SessionTopologySet, r));
@@ -257,7 +275,8 @@ void MediaSession::ExecuteSetTopology(Topology& topology) {
     }
     state_ = State::Stopped;
     events_.Post(Event(MediaEventType::SessionTopologySet));
-    if (presenter) Preroll(0);
+    if (presenter)
+        Preroll(0);
     MediaEvent ready = Event(MediaEventType::SessionTopologyStatus);
     ready.TopologyStatus = kTopologyStatusReady;
     events_.Post(std::move(ready));
@@ -277,10 +296,12 @@ void MediaSession::ReleaseTopology() {
         presenter->ReleaseServicePointers();
     }
     for (TopologyBranch& branch : branches_) {
-        if (branch.Activate) branch.Activate->ShutdownObject();
+        if (branch.Activate)
+            branch.Activate->ShutdownObject();
     }
     branches_.clear();
-    if (audio) audio->Close();
+    if (audio)
+        audio->Close();
     ClearPending();
     mixer_.Flush();
     decoder_.reset();
@@ -290,7 +311,8 @@ void MediaSession::ReleaseTopology() {
 }
 
 void MediaSession::ClearPending() {
-    for (AVFrame*& f : pending_) av_frame_free(&f);
+    for (AVFrame*& f : pending_)
+        av_frame_free(&f);
     pending_.clear();
 }
 
@@ -302,10 +324,12 @@ void MediaSession::FlushPipeline() {
         presenter = presenter_;
         audio = audio_;
     }
-    if (presenter) presenter->ProcessMessage(VideoPresenter::Message::Flush);
+    if (presenter)
+        presenter->ProcessMessage(VideoPresenter::Message::Flush);
     mixer_.Flush();
     ClearPending();
-    if (decoder_) decoder_->Flush();
+    if (decoder_)
+        decoder_->Flush();
     if (audio) {
         audio->Pause();
         audio->Flush();
@@ -316,12 +340,15 @@ void MediaSession::FlushPipeline() {
 
 void MediaSession::Preroll(int64_t position) {
     FlushPipeline();
-    if (!source_) return;
+    if (!source_)
+        return;
     source_->Seek(position);
-    if (decoder_) decoder_->Flush();
+    if (decoder_)
+        decoder_->Flush();
     startFrom_ = position;
     std::shared_ptr<VideoPresenter> presenter = GetVideoPresenter();
-    if (!presenter || !decoder_) return;
+    if (!presenter || !decoder_)
+        return;
 
     // Decode forward from the key frame; the first picture whose time span reaches past the
     // position is the one to show. Past the end, the last picture is shown.
@@ -338,7 +365,8 @@ void MediaSession::Preroll(int64_t position) {
             av_frame_free(&last);
             last = f;
         }
-        if (target != nullptr) break;
+        if (target != nullptr)
+            break;
         if (videoEnded_) {
             target = std::exchange(last, nullptr);
             break;
@@ -346,7 +374,8 @@ void MediaSession::Preroll(int64_t position) {
         DecodeNext();
     }
     av_frame_free(&last);
-    if (target == nullptr) return;
+    if (target == nullptr)
+        return;
     if (Succeeded(mixer_.ProcessInput(target, decoder_->FrameTime(target),
                                       decoder_->FrameDuration(target)))) {
         presenter->ProcessMessage(VideoPresenter::Message::ProcessInputNotify);
@@ -367,16 +396,20 @@ void MediaSession::ExecuteStart(std::optional<int64_t> position) {
     }
     if (!position && state_ == State::Paused) {
         clock_.Resume();
-        if (presenter) presenter->OnClockRestart();
+        if (presenter)
+            presenter->OnClockRestart();
     } else {
         const int64_t from = position.value_or(0);
         clock_.Stop();
-        if (presenter) presenter->OnClockStop();
+        if (presenter)
+            presenter->OnClockStop();
         Preroll(from);
         clock_.Start(from);
-        if (presenter) presenter->OnClockStart(from);
+        if (presenter)
+            presenter->OnClockStart(from);
     }
-    if (audio && audioActive_) audio->Start();
+    if (audio && audioActive_)
+        audio->Start();
     state_ = State::Running;
     events_.Post(Event(MediaEventType::SessionStarted));
 }
@@ -387,8 +420,10 @@ void MediaSession::ExecutePause() {
         return;
     }
     clock_.Pause();
-    if (auto presenter = GetVideoPresenter()) presenter->OnClockPause();
-    if (auto audio = GetAudioRenderer()) audio->Pause();
+    if (auto presenter = GetVideoPresenter())
+        presenter->OnClockPause();
+    if (auto audio = GetAudioRenderer())
+        audio->Pause();
     state_ = State::Paused;
     events_.Post(Event(MediaEventType::SessionPaused));
 }
@@ -399,7 +434,8 @@ void MediaSession::ExecuteStop() {
         return;
     }
     clock_.Stop();
-    if (auto presenter = GetVideoPresenter()) presenter->OnClockStop();
+    if (auto presenter = GetVideoPresenter())
+        presenter->OnClockStop();
     FlushPipeline();
     state_ = State::Stopped;
     events_.Post(Event(MediaEventType::SessionStopped));
@@ -407,8 +443,10 @@ void MediaSession::ExecuteStop() {
 
 void MediaSession::ExecuteSetRate(bool thin, float rate) {
     clock_.SetRate(rate);
-    if (auto presenter = GetVideoPresenter()) presenter->OnClockSetRate(rate);
-    if (decoder_) decoder_->SetThinning(thin);
+    if (auto presenter = GetVideoPresenter())
+        presenter->OnClockSetRate(rate);
+    if (decoder_)
+        decoder_->SetThinning(thin);
     // Sound is played at the normal rate only; at any other rate it is left out.
     const bool active = rate == 1.0f;
     if (auto audio = GetAudioRenderer(); audio && active != audioActive_) {
@@ -425,7 +463,8 @@ void MediaSession::ExecuteSetRate(bool thin, float rate) {
 
 void MediaSession::ExecuteClose() {
     clock_.Stop();
-    if (auto presenter = GetVideoPresenter()) presenter->OnClockStop();
+    if (auto presenter = GetVideoPresenter())
+        presenter->OnClockStop();
     ReleaseTopology();
     state_ = State::Closed;
     {
@@ -439,7 +478,8 @@ void MediaSession::ExecuteClose() {
 bool MediaSession::StreamStep() {
     std::shared_ptr<VideoPresenter> presenter = GetVideoPresenter();
     if (!presenter) {
-        if (videoEnded_) return false;
+        if (videoEnded_)
+            return false;
         DecodeNext(); // sound only: nothing paces it but the device queue
         return true;
     }
@@ -447,7 +487,8 @@ bool MediaSession::StreamStep() {
         if (mixer_.HasInput()) {
             // An input notification: the mixer's frame may go into a sample that came back.
             presenter->ProcessMessage(VideoPresenter::Message::ProcessInputNotify);
-            if (mixer_.HasInput()) return false;
+            if (mixer_.HasInput())
+                return false;
         }
         AVFrame* f = pending_.front();
         if (Succeeded(mixer_.ProcessInput(f, decoder_->FrameTime(f), decoder_->FrameDuration(f)))) {
@@ -469,12 +510,14 @@ bool MediaSession::StreamStep() {
 }
 
 void MediaSession::DecodeNext() {
-    if (!source_ || videoEnded_) return;
+    if (!source_ || videoEnded_)
+        return;
     const MediaResult r = source_->ReadPacket(packet_);
     if (r != kOk) {
         if (decoder_) {
             decoder_->Send(nullptr);
-            while (decoder_->Receive(frame_) == kOk) pending_.push_back(av_frame_clone(frame_));
+            while (decoder_->Receive(frame_) == kOk)
+                pending_.push_back(av_frame_clone(frame_));
             av_frame_unref(frame_);
         }
         videoEnded_ = true;
@@ -487,7 +530,8 @@ void MediaSession::DecodeNext() {
             av_frame_unref(frame_);
         }
     } else if (packet_->stream_index == audioIndex_ && audioActive_) {
-        if (auto audio = GetAudioRenderer()) audio->Render(packet_, startFrom_);
+        if (auto audio = GetAudioRenderer())
+            audio->Render(packet_, startFrom_);
     }
     av_packet_unref(packet_);
 }

@@ -39,7 +39,7 @@ struct Topology {
 };
 
 class MediaSession : public PresenterEventSink {
-public:
+  public:
     MediaSession();
     ~MediaSession() override;
     MediaSession(const MediaSession&) = delete;
@@ -70,20 +70,20 @@ public:
     // While a hold exists queued commands wait, so that commands queued together are
     // carried out together (a start followed at once by a pause shows one picture only).
     class CommandHold {
-    public:
+      public:
         explicit CommandHold(MediaSession& session);
         ~CommandHold();
         CommandHold(const CommandHold&) = delete;
         CommandHold& operator=(const CommandHold&) = delete;
 
-    private:
+      private:
         MediaSession& session_;
     };
 
     // The presenter's events.
     void Notify(int32_t eventCode, int64_t param1, int64_t param2) override;
 
-private:
+  private:
     enum class CommandType { SetTopology, Start, Pause, Stop, SetRate, Close, RendererComplete };
     struct Command {
         CommandType Type = CommandType::Start;

@@ -21,7 +21,9 @@ int64_t From100nsToStreamTime(const AVStream* stream, int64_t time) {
                             static_cast<AVRounding>(AV_ROUND_DOWN | AV_ROUND_PASS_MINMAX));
 }
 
-MediaSource::~MediaSource() { Shutdown(); }
+MediaSource::~MediaSource() {
+    Shutdown();
+}
 
 MediaResult MediaSource::CreateFromPath(const std::filesystem::path& path,
                                         std::shared_ptr<MediaSource>& source) {
@@ -32,10 +34,12 @@ MediaResult MediaSource::CreateFromPath(const std::filesystem::path& path,
         s->format_ = nullptr;
         return kUnsupportedByteStream;
     }
-    if (avformat_find_stream_info(s->format_, nullptr) < 0) return kUnsupportedByteStream;
+    if (avformat_find_stream_info(s->format_, nullptr) < 0)
+        return kUnsupportedByteStream;
     s->videoIndex_ = av_find_best_stream(s->format_, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     s->audioIndex_ = av_find_best_stream(s->format_, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
-    if (s->videoIndex_ < 0 && s->audioIndex_ < 0) return kUnsupportedByteStream;
+    if (s->videoIndex_ < 0 && s->audioIndex_ < 0)
+        return kUnsupportedByteStream;
     // A picture nothing here can decode is reported now, while the opener can still say so,
     // rather than as a topology that never becomes ready.
     if (s->videoIndex_ >= 0 &&
@@ -54,7 +58,8 @@ MediaResult MediaSource::CreateFromPath(const std::filesystem::path& path,
 
 std::vector<StreamDescriptor> MediaSource::CreatePresentationDescriptor() const {
     std::vector<StreamDescriptor> streams;
-    if (format_ == nullptr) return streams;
+    if (format_ == nullptr)
+        return streams;
     for (unsigned i = 0; i < format_->nb_streams; ++i) {
         StreamDescriptor d;
         d.Index = static_cast<int>(i);
@@ -83,30 +88,37 @@ const AVStream* MediaSource::Stream(int index) const {
 }
 
 MediaResult MediaSource::ReadPacket(AVPacket* packet) {
-    if (format_ == nullptr) return kShutdown;
+    if (format_ == nullptr)
+        return kShutdown;
     const int err = av_read_frame(format_, packet);
-    if (err == AVERROR_EOF) return kFalse;
+    if (err == AVERROR_EOF)
+        return kFalse;
     // A damaged file ends where it can no longer be read.
-    if (err < 0) return kFalse;
+    if (err < 0)
+        return kFalse;
     return kOk;
 }
 
 MediaResult MediaSource::Seek(int64_t position) {
-    if (format_ == nullptr) return kShutdown;
+    if (format_ == nullptr)
+        return kShutdown;
     const int index = videoIndex_ >= 0 ? videoIndex_ : audioIndex_;
     const AVStream* stream = format_->streams[index];
     int64_t ts = From100nsToStreamTime(stream, position < 0 ? 0 : position);
-    if (stream->start_time != AV_NOPTS_VALUE && ts < stream->start_time) ts = stream->start_time;
-    if (av_seek_frame(format_, index, ts, AVSEEK_FLAG_BACKWARD) >= 0) return kOk;
+    if (stream->start_time != AV_NOPTS_VALUE && ts < stream->start_time)
+        ts = stream->start_time;
+    if (av_seek_frame(format_, index, ts, AVSEEK_FLAG_BACKWARD) >= 0)
+        return kOk;
     // Before the first key frame: start from the beginning.
-    if (avformat_seek_file(format_, index, INT64_MIN, ts, ts, 0) >= 0) return kOk;
-    return av_seek_frame(format_, index, 0, AVSEEK_FLAG_BACKWARD | AVSEEK_FLAG_ANY) >= 0
-               ? kOk
-               : kFail;
+    if (avformat_seek_file(format_, index, INT64_MIN, ts, ts, 0) >= 0)
+        return kOk;
+    return av_seek_frame(format_, index, 0, AVSEEK_FLAG_BACKWARD | AVSEEK_FLAG_ANY) >= 0 ? kOk
+                                                                                         : kFail;
 }
 
 void MediaSource::Shutdown() {
-    if (format_ != nullptr) avformat_close_input(&format_);
+    if (format_ != nullptr)
+        avformat_close_input(&format_);
     format_ = nullptr;
 }
 

@@ -25,7 +25,7 @@ struct StreamDescriptor {
 };
 
 class MediaSource {
-public:
+  public:
     ~MediaSource();
     MediaSource(const MediaSource&) = delete;
     MediaSource& operator=(const MediaSource&) = delete;
@@ -47,7 +47,7 @@ public:
     MediaResult Seek(int64_t position);
     void Shutdown();
 
-private:
+  private:
     MediaSource() = default;
 
     AVFormatContext* format_ = nullptr;

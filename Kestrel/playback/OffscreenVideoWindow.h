@@ -10,7 +10,7 @@
 namespace kestrel::playback {
 
 class OffscreenVideoWindow : public VideoWindow {
-public:
+  public:
     OffscreenVideoWindow(int width, int height) : width_(width), height_(height) {}
 
     void ClientSize(int& width, int& height) const override {
@@ -31,12 +31,12 @@ public:
     AppMessageQueue& ParentMessages() { return parent_; }
     int64_t PresentedCount() const { return presented_; }
 
-protected:
+  protected:
     // Called on the presenting thread for every picture.
     virtual void OnPicture(const VideoPicture&, const Rect&) {}
     virtual void OnFillBlack(const Rect&) {}
 
-private:
+  private:
     int width_;
     int height_;
     std::atomic<int64_t> presented_{0};

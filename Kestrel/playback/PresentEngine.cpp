@@ -56,7 +56,8 @@ void PresentEngine::BlendBitmap(uint8_t* pixels, int width, int height, int stri
     };
     const int x0 = edge(bitmap.DestLeft, width), x1 = edge(bitmap.DestRight, width);
     const int y0 = edge(bitmap.DestTop, height), y1 = edge(bitmap.DestBottom, height);
-    if (x1 <= x0 || y1 <= y0) return;
+    if (x1 <= x0 || y1 <= y0)
+        return;
     const int a = std::clamp(static_cast<int>(std::lround(bitmap.Alpha * 256.0f)), 0, 256);
     const uint8_t keyB = static_cast<uint8_t>(bitmap.ColorKey & 0xFF);
     const uint8_t keyG = static_cast<uint8_t>((bitmap.ColorKey >> 8) & 0xFF);
@@ -69,22 +70,28 @@ void PresentEngine::BlendBitmap(uint8_t* pixels, int width, int height, int stri
             const int sx =
                 static_cast<int>(static_cast<int64_t>(x - x0) * bitmap.Width / (x1 - x0));
             const uint8_t* s = srcRow + static_cast<size_t>(sx) * 4;
-            if (s[0] == keyB && s[1] == keyG && s[2] == keyR) continue;
+            if (s[0] == keyB && s[1] == keyG && s[2] == keyR)
+                continue;
             uint8_t* d = dstRow + static_cast<size_t>(x) * 4;
-            for (int c = 0; c < 3; ++c) d[c] = static_cast<uint8_t>((s[c] * a + d[c] * (256 - a)) >> 8);
+            for (int c = 0; c < 3; ++c)
+                d[c] = static_cast<uint8_t>((s[c] * a + d[c] * (256 - a)) >> 8);
         }
     }
 }
 
 MediaResult PresentEngine::PresentSample(const VideoSample& sample) {
     std::lock_guard lock(lock_);
-    if (window_ == nullptr) return kOk;
+    if (window_ == nullptr)
+        return kOk;
     Rect dest = destination_;
     const bool mirrorX = dest.Left > dest.Right;
     const bool mirrorY = dest.Top > dest.Bottom;
-    if (mirrorX) std::swap(dest.Left, dest.Right);
-    if (mirrorY) std::swap(dest.Top, dest.Bottom);
-    if (dest.IsEmpty() || sample.Pixels.empty()) return kOk;
+    if (mirrorX)
+        std::swap(dest.Left, dest.Right);
+    if (mirrorY)
+        std::swap(dest.Top, dest.Bottom);
+    if (dest.IsEmpty() || sample.Pixels.empty())
+        return kOk;
 
     VideoPicture picture{sample.Pixels.data(), sample.Width, sample.Height, sample.Stride,
                          sample.Time};
@@ -104,8 +111,9 @@ MediaResult PresentEngine::PresentSample(const VideoSample& sample) {
                             src + static_cast<size_t>(sample.Width - 1 - x) * 4, 4);
             }
         }
-        if (bitmap_) BlendBitmap(scratch_.data(), sample.Width, sample.Height,
-                                 static_cast<int>(rowBytes), *bitmap_);
+        if (bitmap_)
+            BlendBitmap(scratch_.data(), sample.Width, sample.Height, static_cast<int>(rowBytes),
+                        *bitmap_);
         picture.Pixels = scratch_.data();
         picture.Stride = static_cast<int>(rowBytes);
     }
@@ -115,16 +123,18 @@ MediaResult PresentEngine::PresentSample(const VideoSample& sample) {
 
 MediaResult PresentEngine::CaptureSample(const VideoSample& sample, int width, int height,
                                          std::vector<uint8_t>& out) {
-    if (width <= 0 || height <= 0 || sample.Pixels.empty()) return kInvalidArg;
+    if (width <= 0 || height <= 0 || sample.Pixels.empty())
+        return kInvalidArg;
     out.assign(static_cast<size_t>(width) * static_cast<size_t>(height) * 4, 0);
     SwsContext* sws = sws_getContext(sample.Width, sample.Height, AV_PIX_FMT_BGR0, width, height,
                                      AV_PIX_FMT_BGR0, SWS_BICUBIC, nullptr, nullptr, nullptr);
-    if (sws == nullptr) return kOutOfMemory;
+    if (sws == nullptr)
+        return kOutOfMemory;
     const uint8_t* src[4] = {sample.Pixels.data(), nullptr, nullptr, nullptr};
     const int srcStride[4] = {sample.Stride, 0, 0, 0};
     // Bottom-up: the first output row is the last row of the bitmap's memory.
-    uint8_t* dst[4] = {out.data() + static_cast<size_t>(height - 1) * width * 4, nullptr,
-                       nullptr, nullptr};
+    uint8_t* dst[4] = {out.data() + static_cast<size_t>(height - 1) * width * 4, nullptr, nullptr,
+                       nullptr};
     const int dstStride[4] = {-width * 4, 0, 0, 0};
     const int rows = sws_scale(sws, src, srcStride, 0, sample.Height, dst, dstStride);
     sws_freeContext(sws);

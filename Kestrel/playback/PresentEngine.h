@@ -29,7 +29,7 @@ struct AlphaBitmap {
 };
 
 class PresentEngine {
-public:
+  public:
     void SetVideoWindow(VideoWindow* window);
     VideoWindow* GetVideoWindow() const;
     void SetDestinationRect(const Rect& rect);
@@ -52,7 +52,7 @@ public:
     static void BlendBitmap(uint8_t* pixels, int width, int height, int stride,
                             const AlphaBitmap& bitmap);
 
-private:
+  private:
     mutable std::mutex lock_; // guards every member below
     VideoWindow* window_ = nullptr;
     Rect destination_;

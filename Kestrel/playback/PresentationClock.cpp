@@ -42,16 +42,20 @@ void PresentationClock::Start(int64_t position) {
 
 void PresentationClock::Resume() {
     std::lock_guard lock(lock_);
-    if (state_ == State::Running) return;
-    if (state_ == State::Stopped) anchorTime_ = 0;
+    if (state_ == State::Running)
+        return;
+    if (state_ == State::Stopped)
+        anchorTime_ = 0;
     anchorWall_ = WallClock::now();
     state_ = State::Running;
 }
 
 void PresentationClock::Pause() {
     std::lock_guard lock(lock_);
-    if (state_ == State::Running) anchorTime_ = TimeLocked(WallClock::now());
-    if (state_ != State::Stopped) state_ = State::Paused;
+    if (state_ == State::Running)
+        anchorTime_ = TimeLocked(WallClock::now());
+    if (state_ != State::Stopped)
+        state_ = State::Paused;
 }
 
 void PresentationClock::Stop() {

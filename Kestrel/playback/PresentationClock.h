@@ -8,7 +8,7 @@
 namespace kestrel::playback {
 
 class PresentationClock {
-public:
+  public:
     enum class State { Stopped, Running, Paused };
 
     // The media time now; 0 when stopped.
@@ -25,7 +25,7 @@ public:
     // Keeps the current time and continues at `rate` from it.
     void SetRate(float rate);
 
-private:
+  private:
     using WallClock = std::chrono::steady_clock;
     int64_t TimeLocked(WallClock::time_point now) const;
 

@@ -3,16 +3,20 @@
 namespace kestrel::playback {
 
 MediaResult SamplePool::Initialize(std::vector<SamplePtr> samples) {
-    if (initialized_) return kInvalidRequest;
-    for (auto& s : samples) free_.push_back(std::move(s));
+    if (initialized_)
+        return kInvalidRequest;
+    for (auto& s : samples)
+        free_.push_back(std::move(s));
     pending_ = 0;
     initialized_ = true;
     return kOk;
 }
 
 MediaResult SamplePool::GetSample(SamplePtr& sample) {
-    if (!initialized_) return kInvalidRequest;
-    if (free_.empty()) return kSamplePoolEmpty;
+    if (!initialized_)
+        return kInvalidRequest;
+    if (free_.empty())
+        return kSamplePoolEmpty;
     sample = std::move(free_.front());
     free_.pop_front();
     ++pending_;
@@ -20,7 +24,8 @@ MediaResult SamplePool::GetSample(SamplePtr& sample) {
 }
 
 MediaResult SamplePool::ReturnSample(SamplePtr sample) {
-    if (!initialized_) return kInvalidRequest;
+    if (!initialized_)
+        return kInvalidRequest;
     free_.push_back(std::move(sample));
     --pending_;
     return kOk;

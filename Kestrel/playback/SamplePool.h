@@ -10,7 +10,7 @@ namespace kestrel::playback {
 
 // Not locked itself: the presenter guards it with its pool lock.
 class SamplePool {
-public:
+  public:
     // Fills the pool; a second initialisation without Clear is an invalid request.
     MediaResult Initialize(std::vector<SamplePtr> samples);
     // The next free sample; kSamplePoolEmpty when none is free.
@@ -24,7 +24,7 @@ public:
     // Forgets every sample; those still handed out are no longer counted.
     void Clear();
 
-private:
+  private:
     std::deque<SamplePtr> free_;
     int pending_ = 0;
     bool initialized_ = false;

@@ -8,11 +8,15 @@ namespace kestrel::playback {
 Scheduler::Decision Scheduler::Decide(int64_t sampleTime, int64_t clockTime, float rate,
                                       int64_t quarterFrame) {
     int64_t delta = sampleTime - clockTime;
-    if (rate < 0.0f) delta = -delta;
-    if (delta < -quarterFrame) return {true, 0}; // late
-    if (delta <= 3 * quarterFrame) return {true, 0};
+    if (rate < 0.0f)
+        delta = -delta;
+    if (delta < -quarterFrame)
+        return {true, 0}; // late
+    if (delta <= 3 * quarterFrame)
+        return {true, 0};
     const double speed = std::fabs(static_cast<double>(rate));
-    if (speed < 1e-6) return {true, 0}; // a clock standing still never reaches it
+    if (speed < 1e-6)
+        return {true, 0}; // a clock standing still never reaches it
     const double ms = static_cast<double>(delta - 3 * quarterFrame) / 10000.0 / speed;
     // At least a millisecond, so that a wait never turns into a busy loop.
     return {false, std::max<int64_t>(1, static_cast<int64_t>(ms))};
@@ -20,7 +24,9 @@ Scheduler::Decision Scheduler::Decide(int64_t sampleTime, int64_t clockTime, flo
 
 Scheduler::Scheduler(PresentCallback present) : present_(std::move(present)) {}
 
-Scheduler::~Scheduler() { StopScheduler(); }
+Scheduler::~Scheduler() {
+    StopScheduler();
+}
 
 void Scheduler::SetFrameRate(int numerator, int denominator) {
     if (numerator <= 0 || denominator <= 0) {
@@ -49,8 +55,10 @@ int64_t Scheduler::QuarterFrame() const {
 
 MediaResult Scheduler::StartScheduler(const PresentationClock* clock) {
     std::lock_guard lock(lock_);
-    if (running_) return kInvalidRequest;
-    if (thread_.joinable()) thread_.join(); // one that ended on an error
+    if (running_)
+        return kInvalidRequest;
+    if (thread_.joinable())
+        thread_.join(); // one that ended on an error
     clock_ = clock;
     messages_.clear();
     running_ = true;
@@ -60,7 +68,8 @@ MediaResult Scheduler::StartScheduler(const PresentationClock* clock) {
 
 MediaResult Scheduler::StopScheduler() {
     PostMessage(Message::Terminate);
-    if (thread_.joinable()) thread_.join();
+    if (thread_.joinable())
+        thread_.join();
     std::lock_guard lock(lock_);
     running_ = false;
     queue_.clear();
@@ -77,7 +86,8 @@ bool Scheduler::IsRunning() const {
 MediaResult Scheduler::ScheduleSample(SamplePtr sample, bool presentNow) {
     {
         std::lock_guard lock(lock_);
-        if (!running_) return kUnexpected;
+        if (!running_)
+            return kUnexpected;
         if (!presentNow && clock_ != nullptr) {
             queue_.push_back(std::move(sample));
             messages_.push_back(Message::Schedule);
@@ -88,7 +98,9 @@ MediaResult Scheduler::ScheduleSample(SamplePtr sample, bool presentNow) {
     return present_(sample);
 }
 
-void Scheduler::Wake() { PostMessage(Message::Schedule); }
+void Scheduler::Wake() {
+    PostMessage(Message::Schedule);
+}
 
 MediaResult Scheduler::Flush() {
     std::unique_lock lock(lock_);
@@ -132,7 +144,8 @@ void Scheduler::ThreadMain() {
         }
         bool process = pending.empty(); // a timeout: the front sample is due now
         for (Message m : pending) {
-            if (m == Message::Terminate) return;
+            if (m == Message::Terminate)
+                return;
             if (m == Message::Flush) {
                 std::lock_guard lock(lock_);
                 queue_.clear();
@@ -159,7 +172,8 @@ MediaResult Scheduler::ProcessSamplesInQueue(int64_t& waitMs) {
         SamplePtr sample;
         {
             std::lock_guard lock(lock_);
-            if (queue_.empty()) return kOk;
+            if (queue_.empty())
+                return kOk;
             sample = queue_.front();
             if (clock_ != nullptr) {
                 const Decision d = Decide(sample->Time, clock_->GetTime(), rate_, quarterFrame_);
@@ -171,7 +185,8 @@ MediaResult Scheduler::ProcessSamplesInQueue(int64_t& waitMs) {
             queue_.pop_front();
         }
         const MediaResult r = present_(sample);
-        if (Failed(r)) return r;
+        if (Failed(r))
+            return r;
     }
 }
 

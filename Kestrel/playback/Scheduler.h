@@ -15,7 +15,7 @@
 namespace kestrel::playback {
 
 class Scheduler {
-public:
+  public:
     using PresentCallback = std::function<MediaResult(const SamplePtr&)>;
 
     // What to do with a sample now: present it, or wait WaitMs and look again.
@@ -27,8 +27,7 @@ public:
     // A sample more than a quarter frame late, or due within three quarters of a frame, is
     // presented now; an earlier one waits until it is three quarters of a frame ahead,
     // scaled by the rate. At a negative rate time runs the other way.
-    static Decision Decide(int64_t sampleTime, int64_t clockTime, float rate,
-                           int64_t quarterFrame);
+    static Decision Decide(int64_t sampleTime, int64_t clockTime, float rate, int64_t quarterFrame);
 
     explicit Scheduler(PresentCallback present);
     ~Scheduler();
@@ -56,7 +55,7 @@ public:
     MediaResult Flush();
     size_t QueuedCount() const;
 
-private:
+  private:
     enum class Message { Terminate, Schedule, Flush };
 
     void ThreadMain();
@@ -66,9 +65,9 @@ private:
 
     PresentCallback present_;
 
-    mutable std::mutex lock_; // guards every member below
-    std::condition_variable wake_;     // a message was posted
-    std::condition_variable flushed_;  // a flush was carried out
+    mutable std::mutex lock_;         // guards every member below
+    std::condition_variable wake_;    // a message was posted
+    std::condition_variable flushed_; // a flush was carried out
     std::deque<SamplePtr> queue_;
     std::deque<Message> messages_;
     uint64_t flushesDone_ = 0;

@@ -14,12 +14,14 @@ namespace {
 
 AVPixelFormat PreferVaapi(AVCodecContext*, const AVPixelFormat* formats) {
     for (const AVPixelFormat* f = formats; *f != AV_PIX_FMT_NONE; ++f) {
-        if (*f == AV_PIX_FMT_VAAPI) return *f;
+        if (*f == AV_PIX_FMT_VAAPI)
+            return *f;
     }
     // The first format FFmpeg offers after the hardware ones is its software format.
     for (const AVPixelFormat* f = formats; *f != AV_PIX_FMT_NONE; ++f) {
         const AVPixFmtDescriptor* d = av_pix_fmt_desc_get(*f);
-        if (d != nullptr && (d->flags & AV_PIX_FMT_FLAG_HWACCEL) == 0) return *f;
+        if (d != nullptr && (d->flags & AV_PIX_FMT_FLAG_HWACCEL) == 0)
+            return *f;
     }
     return AV_PIX_FMT_NONE;
 }
@@ -34,14 +36,17 @@ VideoDecoder::~VideoDecoder() {
 
 MediaResult VideoDecoder::Open(const AVStream* stream, bool hardware) {
     const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
-    if (codec == nullptr) return kNoDecoder;
+    if (codec == nullptr)
+        return kNoDecoder;
     codec_ = avcodec_alloc_context3(codec);
     transfer_ = av_frame_alloc();
-    if (codec_ == nullptr || transfer_ == nullptr) return kOutOfMemory;
-    if (avcodec_parameters_to_context(codec_, stream->codecpar) < 0) return kInvalidMediaType;
+    if (codec_ == nullptr || transfer_ == nullptr)
+        return kOutOfMemory;
+    if (avcodec_parameters_to_context(codec_, stream->codecpar) < 0)
+        return kInvalidMediaType;
     codec_->pkt_timebase = stream->time_base;
-    if (hardware && av_hwdevice_ctx_create(&hardware_, AV_HWDEVICE_TYPE_VAAPI, nullptr, nullptr,
-                                           0) >= 0) {
+    if (hardware &&
+        av_hwdevice_ctx_create(&hardware_, AV_HWDEVICE_TYPE_VAAPI, nullptr, nullptr, 0) >= 0) {
         codec_->hw_device_ctx = av_buffer_ref(hardware_);
         codec_->get_format = PreferVaapi;
     } else {
@@ -49,31 +54,40 @@ MediaResult VideoDecoder::Open(const AVStream* stream, bool hardware) {
         codec_->thread_count = 0; // as many as the machine has
         codec_->thread_type = FF_THREAD_FRAME | FF_THREAD_SLICE;
     }
-    if (avcodec_open2(codec_, codec, nullptr) < 0) return kNoDecoder;
+    if (avcodec_open2(codec_, codec, nullptr) < 0)
+        return kNoDecoder;
     stream_ = stream;
-    const AVRational rate = stream->avg_frame_rate.num > 0 ? stream->avg_frame_rate
-                                                           : stream->r_frame_rate;
-    if (rate.num > 0 && rate.den > 0) defaultDuration_ = 10'000'000LL * rate.den / rate.num;
+    const AVRational rate =
+        stream->avg_frame_rate.num > 0 ? stream->avg_frame_rate : stream->r_frame_rate;
+    if (rate.num > 0 && rate.den > 0)
+        defaultDuration_ = 10'000'000LL * rate.den / rate.num;
     return kOk;
 }
 
 MediaResult VideoDecoder::Send(const AVPacket* packet) {
-    if (codec_ == nullptr) return kUnexpected;
+    if (codec_ == nullptr)
+        return kUnexpected;
     const int err = avcodec_send_packet(codec_, packet);
-    if (err == AVERROR(EAGAIN)) return kNotAccepting;
+    if (err == AVERROR(EAGAIN))
+        return kNotAccepting;
     // A damaged picture is skipped; the stream goes on with the next one.
     return err < 0 && err != AVERROR_EOF && err != AVERROR_INVALIDDATA ? kFail : kOk;
 }
 
 MediaResult VideoDecoder::Receive(AVFrame* frame) {
-    if (codec_ == nullptr) return kUnexpected;
+    if (codec_ == nullptr)
+        return kUnexpected;
     const int err = avcodec_receive_frame(codec_, frame);
-    if (err == AVERROR(EAGAIN)) return kNeedMoreInput;
-    if (err == AVERROR_EOF) return kFalse;
-    if (err < 0) return kFail;
+    if (err == AVERROR(EAGAIN))
+        return kNeedMoreInput;
+    if (err == AVERROR_EOF)
+        return kFalse;
+    if (err < 0)
+        return kFail;
     if (frame->format == AV_PIX_FMT_VAAPI) {
         av_frame_unref(transfer_);
-        if (av_hwframe_transfer_data(transfer_, frame, 0) < 0) return kFail;
+        if (av_hwframe_transfer_data(transfer_, frame, 0) < 0)
+            return kFail;
         av_frame_copy_props(transfer_, frame);
         av_frame_unref(frame);
         av_frame_move_ref(frame, transfer_);
@@ -82,17 +96,21 @@ MediaResult VideoDecoder::Receive(AVFrame* frame) {
 }
 
 void VideoDecoder::Flush() {
-    if (codec_ != nullptr) avcodec_flush_buffers(codec_);
+    if (codec_ != nullptr)
+        avcodec_flush_buffers(codec_);
 }
 
 void VideoDecoder::SetThinning(bool thin) {
-    if (codec_ != nullptr) codec_->skip_frame = thin ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+    if (codec_ != nullptr)
+        codec_->skip_frame = thin ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
 }
 
 int64_t VideoDecoder::FrameTime(const AVFrame* frame) const {
     int64_t t = frame->best_effort_timestamp;
-    if (t == AV_NOPTS_VALUE) t = frame->pts;
-    if (t == AV_NOPTS_VALUE || stream_ == nullptr) return 0;
+    if (t == AV_NOPTS_VALUE)
+        t = frame->pts;
+    if (t == AV_NOPTS_VALUE || stream_ == nullptr)
+        return 0;
     return StreamTimeTo100ns(stream_, t);
 }
 

@@ -14,7 +14,7 @@ struct AVStream;
 namespace kestrel::playback {
 
 class VideoDecoder {
-public:
+  public:
     VideoDecoder() = default;
     ~VideoDecoder();
     VideoDecoder(const VideoDecoder&) = delete;
@@ -37,7 +37,7 @@ public:
     int64_t FrameTime(const AVFrame* frame) const;
     int64_t FrameDuration(const AVFrame* frame) const;
 
-private:
+  private:
     const AVStream* stream_ = nullptr;
     AVCodecContext* codec_ = nullptr;
     AVBufferRef* hardware_ = nullptr;

@@ -27,9 +27,12 @@ void VideoMixer::SetWakeCallback(std::function<void()> wake) {
 
 MediaResult VideoMixer::ProcessInput(const AVFrame* frame, int64_t time, int64_t duration) {
     std::lock_guard lock(lock_);
-    if (frame_ == nullptr) return kOutOfMemory;
-    if (holding_) return kNotAccepting;
-    if (av_frame_ref(frame_, frame) < 0) return kOutOfMemory;
+    if (frame_ == nullptr)
+        return kOutOfMemory;
+    if (holding_)
+        return kNotAccepting;
+    if (av_frame_ref(frame_, frame) < 0)
+        return kOutOfMemory;
     holding_ = true;
     time_ = time;
     duration_ = duration;
@@ -39,16 +42,18 @@ MediaResult VideoMixer::ProcessInput(const AVFrame* frame, int64_t time, int64_t
 MediaResult VideoMixer::ProcessOutput(VideoSample& sample) {
     {
         std::lock_guard lock(lock_);
-        if (!holding_) return kNeedMoreInput;
-        if (outWidth_ <= 0 || outHeight_ <= 0) return kInvalidMediaType;
+        if (!holding_)
+            return kNeedMoreInput;
+        if (outWidth_ <= 0 || outHeight_ <= 0)
+            return kInvalidMediaType;
         if (sample.Width != outWidth_ || sample.Height != outHeight_) {
             sample.Allocate(outWidth_, outHeight_);
         }
-        sws_ = sws_getCachedContext(sws_, frame_->width, frame_->height,
-                                    static_cast<AVPixelFormat>(frame_->format), outWidth_,
-                                    outHeight_, AV_PIX_FMT_BGR0, SWS_BILINEAR, nullptr, nullptr,
-                                    nullptr);
-        if (sws_ == nullptr) return kInvalidMediaType;
+        sws_ = sws_getCachedContext(
+            sws_, frame_->width, frame_->height, static_cast<AVPixelFormat>(frame_->format),
+            outWidth_, outHeight_, AV_PIX_FMT_BGR0, SWS_BILINEAR, nullptr, nullptr, nullptr);
+        if (sws_ == nullptr)
+            return kInvalidMediaType;
         uint8_t* dst[4] = {sample.Pixels.data(), nullptr, nullptr, nullptr};
         const int dstStride[4] = {sample.Stride, 0, 0, 0};
         sws_scale(sws_, frame_->data, frame_->linesize, 0, frame_->height, dst, dstStride);
@@ -69,13 +74,16 @@ bool VideoMixer::HasInput() const {
 void VideoMixer::Flush() {
     {
         std::lock_guard lock(lock_);
-        if (holding_) av_frame_unref(frame_);
+        if (holding_)
+            av_frame_unref(frame_);
         holding_ = false;
     }
     Wake();
 }
 
-void VideoMixer::NotifySampleFreed() { Wake(); }
+void VideoMixer::NotifySampleFreed() {
+    Wake();
+}
 
 void VideoMixer::Wake() {
     std::function<void()> wake;
@@ -83,7 +91,8 @@ void VideoMixer::Wake() {
         std::lock_guard lock(lock_);
         wake = wake_;
     }
-    if (wake) wake();
+    if (wake)
+        wake();
 }
 
 } // namespace kestrel::playback

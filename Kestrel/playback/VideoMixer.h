@@ -14,7 +14,7 @@ struct SwsContext;
 namespace kestrel::playback {
 
 class VideoMixer {
-public:
+  public:
     VideoMixer();
     ~VideoMixer();
     VideoMixer(const VideoMixer&) = delete;
@@ -37,7 +37,7 @@ public:
     // Tells the streaming side that a sample came back to the pool.
     void NotifySampleFreed();
 
-private:
+  private:
     void Wake();
 
     mutable std::mutex lock_; // guards every member below

@@ -16,12 +16,15 @@ VideoPresenter::VideoPresenter(VideoWindow* window)
     }
 }
 
-VideoPresenter::~VideoPresenter() { Shutdown(); }
+VideoPresenter::~VideoPresenter() {
+    Shutdown();
+}
 
 MediaResult VideoPresenter::InitServicePointers(VideoMixer* mixer, const PresentationClock* clock,
                                                 PresenterEventSink* sink) {
     std::lock_guard lock(objectLock_);
-    if (mixer == nullptr) return kInvalidPointer;
+    if (mixer == nullptr)
+        return kInvalidPointer;
     mixer_ = mixer;
     clock_ = clock;
     sink_ = sink;
@@ -56,10 +59,13 @@ void VideoPresenter::DisplaySize(const VideoFormat& format, int& width, int& hei
     height = format.Height;
     const int64_t n = format.PixelAspectNumerator;
     const int64_t d = format.PixelAspectDenominator;
-    if (n <= 0 || d <= 0) return;
+    if (n <= 0 || d <= 0)
+        return;
     // Square pixels: widen for wide pixels, heighten for tall ones.
-    if (n > d) width = static_cast<int>(width * n / d);
-    if (n < d) height = static_cast<int>(height * d / n);
+    if (n > d)
+        width = static_cast<int>(width * n / d);
+    if (n < d)
+        height = static_cast<int>(height * d / n);
 }
 
 MediaResult VideoPresenter::CreateSamples() {
@@ -76,9 +82,12 @@ MediaResult VideoPresenter::CreateSamples() {
 
 MediaResult VideoPresenter::SetMediaType(const VideoFormat& format) {
     std::lock_guard lock(objectLock_);
-    if (renderState_ == RenderState::Shutdown) return kShutdown;
-    if (format.Width <= 0 || format.Height <= 0) return kInvalidMediaType;
-    if (format_ && *format_ == format) return kOk;
+    if (renderState_ == RenderState::Shutdown)
+        return kShutdown;
+    if (format.Width <= 0 || format.Height <= 0)
+        return kInvalidMediaType;
+    if (format_ && *format_ == format)
+        return kOk;
     {
         std::lock_guard poolLock(poolLock_);
         ++token_;
@@ -86,9 +95,11 @@ MediaResult VideoPresenter::SetMediaType(const VideoFormat& format) {
     }
     format_ = format;
     DisplaySize(format, outWidth_, outHeight_);
-    if (mixer_ != nullptr) mixer_->SetOutputSize(outWidth_, outHeight_);
+    if (mixer_ != nullptr)
+        mixer_->SetOutputSize(outWidth_, outHeight_);
     const MediaResult r = CreateSamples();
-    if (Failed(r)) return r;
+    if (Failed(r))
+        return r;
     scheduler_.SetFrameRate(format.FrameRateNumerator, format.FrameRateDenominator);
     return kOk;
 }
@@ -102,10 +113,12 @@ MediaResult VideoPresenter::ProcessMessage(Message message, int64_t param) {
         const PresentationClock* clock;
         {
             std::lock_guard lock(objectLock_);
-            if (renderState_ == RenderState::Shutdown) return kShutdown;
+            if (renderState_ == RenderState::Shutdown)
+                return kShutdown;
             clock = clock_;
         }
-        if (scheduler_.IsRunning()) return kOk;
+        if (scheduler_.IsRunning())
+            return kOk;
         return scheduler_.StartScheduler(clock);
     }
     case Message::EndStreaming:
@@ -114,13 +127,15 @@ MediaResult VideoPresenter::ProcessMessage(Message message, int64_t param) {
         break;
     }
     std::lock_guard lock(objectLock_);
-    if (renderState_ == RenderState::Shutdown) return kShutdown;
+    if (renderState_ == RenderState::Shutdown)
+        return kShutdown;
     switch (message) {
     case Message::InvalidateMediaType:
         format_.reset();
         return kOk;
     case Message::ProcessInputNotify:
-        if (!format_) return kInvalidMediaType;
+        if (!format_)
+            return kInvalidMediaType;
         sampleNotify_ = true;
         return ProcessOutputLoop();
     case Message::EndOfStream:
@@ -147,7 +162,8 @@ MediaResult VideoPresenter::ProcessMessage(Message message, int64_t param) {
 MediaResult VideoPresenter::OnClockStart(int64_t) {
     {
         std::lock_guard lock(objectLock_);
-        if (renderState_ == RenderState::Shutdown) return kShutdown;
+        if (renderState_ == RenderState::Shutdown)
+            return kShutdown;
         renderState_ = RenderState::Started;
         if (stepState_ == FrameStep::WaitingStart) {
             stepState_ = FrameStep::Pending;
@@ -159,11 +175,14 @@ MediaResult VideoPresenter::OnClockStart(int64_t) {
     return sampleNotify_ ? ProcessOutputLoop() : kOk;
 }
 
-MediaResult VideoPresenter::OnClockRestart() { return OnClockStart(0); }
+MediaResult VideoPresenter::OnClockRestart() {
+    return OnClockStart(0);
+}
 
 MediaResult VideoPresenter::OnClockPause() {
     std::lock_guard lock(objectLock_);
-    if (renderState_ == RenderState::Shutdown) return kShutdown;
+    if (renderState_ == RenderState::Shutdown)
+        return kShutdown;
     renderState_ = RenderState::Paused;
     return kOk;
 }
@@ -171,19 +190,23 @@ MediaResult VideoPresenter::OnClockPause() {
 MediaResult VideoPresenter::OnClockStop() {
     {
         std::lock_guard lock(objectLock_);
-        if (renderState_ == RenderState::Shutdown) return kShutdown;
+        if (renderState_ == RenderState::Shutdown)
+            return kShutdown;
         renderState_ = RenderState::Stopped;
     }
     Flush();
     std::lock_guard lock(objectLock_);
-    if (stepState_ != FrameStep::None) CancelFrameStep();
+    if (stepState_ != FrameStep::None)
+        CancelFrameStep();
     return kOk;
 }
 
 MediaResult VideoPresenter::OnClockSetRate(float rate) {
-    if (!IsRateSupported(rate)) return kInvalidArg;
+    if (!IsRateSupported(rate))
+        return kInvalidArg;
     std::lock_guard lock(objectLock_);
-    if (renderState_ == RenderState::Shutdown) return kShutdown;
+    if (renderState_ == RenderState::Shutdown)
+        return kShutdown;
     rate_ = rate;
     scheduler_.SetClockRate(rate);
     return kOk;
@@ -191,20 +214,24 @@ MediaResult VideoPresenter::OnClockSetRate(float rate) {
 
 MediaResult VideoPresenter::GetNativeVideoSize(int& width, int& height) const {
     std::lock_guard lock(objectLock_);
-    if (!format_) return kUnexpected;
+    if (!format_)
+        return kUnexpected;
     width = outWidth_;
     height = outHeight_;
     return kOk;
 }
 
-MediaResult VideoPresenter::SetVideoPosition(const NormalizedRect* source, const Rect* destination) {
-    if (source == nullptr && destination == nullptr) return kInvalidPointer;
-    if (source != nullptr && (source->Left < 0.0f || source->Top < 0.0f || source->Right > 1.0f ||
-                              source->Bottom > 1.0f || source->Left > source->Right ||
-                              source->Top > source->Bottom)) {
+MediaResult VideoPresenter::SetVideoPosition(const NormalizedRect* source,
+                                             const Rect* destination) {
+    if (source == nullptr && destination == nullptr)
+        return kInvalidPointer;
+    if (source != nullptr &&
+        (source->Left < 0.0f || source->Top < 0.0f || source->Right > 1.0f ||
+         source->Bottom > 1.0f || source->Left > source->Right || source->Top > source->Bottom)) {
         return kInvalidArg;
     }
-    if (destination != nullptr) presentEngine_.SetDestinationRect(*destination);
+    if (destination != nullptr)
+        presentEngine_.SetDestinationRect(*destination);
     return kOk;
 }
 
@@ -222,13 +249,15 @@ MediaResult VideoPresenter::SetAspectRatioMode(int mode) {
 MediaResult VideoPresenter::RepaintVideo() {
     // The object lock keeps the sample from being refilled while it is drawn again.
     std::lock_guard lock(objectLock_);
-    if (renderState_ == RenderState::Shutdown) return kShutdown;
+    if (renderState_ == RenderState::Shutdown)
+        return kShutdown;
     SamplePtr sample;
     {
         std::lock_guard presentedLock(presentedLock_);
         sample = presented_;
     }
-    if (!sample) return kOk;
+    if (!sample)
+        return kOk;
     return presentEngine_.PresentSample(*sample);
 }
 
@@ -239,7 +268,8 @@ MediaResult VideoPresenter::CaptureFrame(int width, int height, std::vector<uint
         std::lock_guard presentedLock(presentedLock_);
         sample = presented_;
     }
-    if (!sample) return kUnexpected;
+    if (!sample)
+        return kUnexpected;
     return PresentEngine::CaptureSample(*sample, width, height, out);
 }
 
@@ -278,7 +308,8 @@ MediaResult VideoPresenter::ProcessOutputLoop() {
     MediaResult r = kOk;
     while (sampleNotify_) {
         r = ProcessOutput();
-        if (r != kOk) break;
+        if (r != kOk)
+            break;
     }
     if (r == kNeedMoreInput) {
         r = kOk;
@@ -290,25 +321,32 @@ MediaResult VideoPresenter::ProcessOutputLoop() {
 // Called with the object lock held.
 MediaResult VideoPresenter::ProcessOutput() {
     // Stopped or paused: one frame (the preroll) is shown, the rest waits for the start.
-    if (renderState_ != RenderState::Started && prerolled_) return kFalse;
-    if (renderState_ == RenderState::Shutdown || mixer_ == nullptr) return kUnexpected;
+    if (renderState_ != RenderState::Started && prerolled_)
+        return kFalse;
+    if (renderState_ == RenderState::Shutdown || mixer_ == nullptr)
+        return kUnexpected;
     SamplePtr sample;
     {
         std::lock_guard poolLock(poolLock_);
-        if (Failed(pool_.GetSample(sample))) return kFalse; // no free sample: wait for one
+        if (Failed(pool_.GetSample(sample)))
+            return kFalse; // no free sample: wait for one
     }
     const int64_t before = clock_ != nullptr ? clock_->GetTime() : 0;
     const MediaResult r = mixer_->ProcessOutput(*sample);
     if (Failed(r)) {
         std::lock_guard poolLock(poolLock_);
         pool_.ReturnSample(std::move(sample));
-        if (r == kNeedMoreInput) sampleNotify_ = false;
-        if (r == kInvalidMediaType) format_.reset();
+        if (r == kNeedMoreInput)
+            sampleNotify_ = false;
+        if (r == kInvalidMediaType)
+            format_.reset();
         return r;
     }
-    if (clock_ != nullptr) NotifyEvent(kEventProcessingLatency, clock_->GetTime() - before);
+    if (clock_ != nullptr)
+        NotifyEvent(kEventProcessingLatency, clock_->GetTime() - before);
     prerolled_ = true;
-    if (stepState_ == FrameStep::None) return DeliverSample(sample, false);
+    if (stepState_ == FrameStep::None)
+        return DeliverSample(sample, false);
     return DeliverFrameStepSample(sample);
 }
 
@@ -319,7 +357,8 @@ MediaResult VideoPresenter::DeliverSample(const SamplePtr& sample, bool repaint)
     if (Failed(r)) {
         NotifyEvent(kEventErrorAbort, r);
         std::lock_guard poolLock(poolLock_);
-        if (sample->Token == token_) pool_.ReturnSample(sample);
+        if (sample->Token == token_)
+            pool_.ReturnSample(sample);
     }
     return r;
 }
@@ -329,7 +368,8 @@ MediaResult VideoPresenter::DeliverFrameStepSample(const SamplePtr& sample) {
     if (rate_ == 0.0f && clock_ != nullptr && sample->Time < clock_->GetTime()) {
         // Scrubbing: a frame the clock has passed is of no use.
         std::lock_guard poolLock(poolLock_);
-        if (sample->Token == token_) pool_.ReturnSample(sample);
+        if (sample->Token == token_)
+            pool_.ReturnSample(sample);
         return kOk;
     }
     if (stepState_ != FrameStep::Pending) {
@@ -338,7 +378,8 @@ MediaResult VideoPresenter::DeliverFrameStepSample(const SamplePtr& sample) {
     }
     if (--stepsLeft_ > 0) {
         std::lock_guard poolLock(poolLock_);
-        if (sample->Token == token_) pool_.ReturnSample(sample);
+        if (sample->Token == token_)
+            pool_.ReturnSample(sample);
         return kOk;
     }
     stepScheduled_ = sample;
@@ -352,7 +393,8 @@ MediaResult VideoPresenter::StartFrameStep() {
         SamplePtr sample = std::move(stepSamples_.front());
         stepSamples_.pop_front();
         const MediaResult r = DeliverFrameStepSample(sample);
-        if (Failed(r)) return r;
+        if (Failed(r))
+            return r;
     }
     return kOk;
 }
@@ -391,7 +433,8 @@ MediaResult VideoPresenter::PresentSample(const SamplePtr& sample) {
         previous = std::exchange(presented_, sample);
     }
     // The picture on the screen stays out of the pool until another one replaces it.
-    if (previous && previous != sample) OnSampleFree(previous);
+    if (previous && previous != sample)
+        OnSampleFree(previous);
     CheckEndOfStream();
     return r;
 }
@@ -399,7 +442,8 @@ MediaResult VideoPresenter::PresentSample(const SamplePtr& sample) {
 void VideoPresenter::OnSampleFree(const SamplePtr& sample) {
     {
         std::lock_guard poolLock(poolLock_);
-        if (sample->Token != token_) return; // from before a flush: not ours any more
+        if (sample->Token != token_)
+            return; // from before a flush: not ours any more
         pool_.ReturnSample(sample);
     }
     VideoMixer* mixer = nullptr;
@@ -413,15 +457,19 @@ void VideoPresenter::OnSampleFree(const SamplePtr& sample) {
             ProcessOutputLoop();
         }
     }
-    if (mixer != nullptr) mixer->NotifySampleFreed();
+    if (mixer != nullptr)
+        mixer->NotifySampleFreed();
 }
 
 void VideoPresenter::CheckEndOfStream() {
     {
         std::lock_guard lock(objectLock_);
-        if (!endStreaming_) return;
-        if (mixer_ != nullptr && mixer_->HasInput()) return;
-        if (scheduler_.QueuedCount() > 0 || !stepSamples_.empty()) return;
+        if (!endStreaming_)
+            return;
+        if (mixer_ != nullptr && mixer_->HasInput())
+            return;
+        if (scheduler_.QueuedCount() > 0 || !stepSamples_.empty())
+            return;
         endStreaming_ = false;
     }
     NotifyEvent(kEventComplete);
@@ -436,7 +484,8 @@ void VideoPresenter::Flush() {
     prerolled_ = false;
     repaint_ = false;
     endStreaming_ = false;
-    if (!format_) return;
+    if (!format_)
+        return;
     {
         std::lock_guard poolLock(poolLock_);
         ++token_;
@@ -451,7 +500,8 @@ void VideoPresenter::NotifyEvent(int32_t code, int64_t p1, int64_t p2) {
         std::lock_guard lock(objectLock_);
         sink = sink_;
     }
-    if (sink != nullptr) sink->Notify(code, p1, p2);
+    if (sink != nullptr)
+        sink->Notify(code, p1, p2);
 }
 
 } // namespace kestrel::playback

@@ -22,18 +22,18 @@ namespace kestrel::playback {
 
 // What the presenter tells its renderer (the session).
 class PresenterEventSink {
-public:
+  public:
     virtual ~PresenterEventSink() = default;
     virtual void Notify(int32_t eventCode, int64_t param1, int64_t param2) = 0;
 };
 
 // Event codes of the renderer's event sink.
-inline constexpr int32_t kEventComplete = 0x01;          // the stream has been shown to its end
-inline constexpr int32_t kEventErrorAbort = 0x03;        // param1: the error
+inline constexpr int32_t kEventComplete = 0x01;   // the stream has been shown to its end
+inline constexpr int32_t kEventErrorAbort = 0x03; // param1: the error
 inline constexpr int32_t kEventDisplayChanged = 0x16;
-inline constexpr int32_t kEventScrubTime = 0x23;         // param1, param2: the time's halves
+inline constexpr int32_t kEventScrubTime = 0x23; // param1, param2: the time's halves
 inline constexpr int32_t kEventStepComplete = 0x24;
-inline constexpr int32_t kEventProcessingLatency = 33;   // param1: 100 ns
+inline constexpr int32_t kEventProcessingLatency = 33; // param1: 100 ns
 
 // The video format the renderer gives the presenter.
 struct VideoFormat {
@@ -55,7 +55,7 @@ struct NormalizedRect {
 };
 
 class VideoPresenter {
-public:
+  public:
     enum class RenderState { Started, Stopped, Paused, Shutdown };
     enum class FrameStep { None, WaitingStart, Pending, Scheduled, Complete };
     enum class Message {
@@ -121,7 +121,7 @@ public:
     uint32_t Token() const;
     size_t FreeSampleCount() const;
 
-private:
+  private:
     MediaResult CreateSamples();
     MediaResult ProcessOutputLoop();
     MediaResult ProcessOutput();

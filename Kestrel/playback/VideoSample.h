@@ -22,7 +22,8 @@ struct VideoSample {
         Stride = width * 4;
         // Opaque black: the unused byte is 0xFF as the platform's cleared surfaces are.
         Pixels.assign(static_cast<size_t>(Stride) * static_cast<size_t>(height), 0);
-        for (size_t i = 3; i < Pixels.size(); i += 4) Pixels[i] = 0xFF;
+        for (size_t i = 3; i < Pixels.size(); i += 4)
+            Pixels[i] = 0xFF;
     }
 };
 

@@ -13,10 +13,10 @@ TEST(PictureGeometry, ZoomGrowsTheClientRectangleAroundTheAnchor) {
         float Zoom;
         Rect Expected;
     } cases[] = {
-        {328, 186, 1.0f, {0, 0, 656, 372}},        // no zoom: the client rectangle
-        {328, 186, 2.0f, {-328, -186, 984, 558}},  // second step, anchored in the middle
-        {164, 93, 3.0f, {-328, -186, 1640, 930}},  // third step, a quarter in
-        {0, 0, 2.0f, {0, 0, 1312, 744}},           // anchored at the corner
+        {328, 186, 1.0f, {0, 0, 656, 372}},       // no zoom: the client rectangle
+        {328, 186, 2.0f, {-328, -186, 984, 558}}, // second step, anchored in the middle
+        {164, 93, 3.0f, {-328, -186, 1640, 930}}, // third step, a quarter in
+        {0, 0, 2.0f, {0, 0, 1312, 744}},          // anchored at the corner
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Zoom);

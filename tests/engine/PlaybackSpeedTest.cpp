@@ -10,8 +10,8 @@ TEST(PlaybackSpeed, RatesOfTheSpeedCodes) {
     const struct {
         int Code;
         float Backwards, Forwards;
-    } cases[] = {{4, 4.0f, 4.0f},    {2, 2.0f, 2.0f},     {1, 1.0f, 1.0f}, {-1, -1.0f, 1.0f},
-                 {-2, -2.0f, 0.5f},  {-4, -4.0f, 0.25f},  {7, 1.0f, 1.0f}};
+    } cases[] = {{4, 4.0f, 4.0f},   {2, 2.0f, 2.0f},    {1, 1.0f, 1.0f}, {-1, -1.0f, 1.0f},
+                 {-2, -2.0f, 0.5f}, {-4, -4.0f, 0.25f}, {7, 1.0f, 1.0f}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Code);
         EXPECT_EQ(c.Backwards, RateOfSpeedCode(c.Code, 1));
@@ -21,9 +21,7 @@ TEST(PlaybackSpeed, RatesOfTheSpeedCodes) {
 
 TEST(PlaybackSpeed, SlowerOnAPlayerThatCannotPlayBackwardsTogglesNormalAndHalfSpeed) {
     EngineContext ctx;
-    const struct {
-        int Current, Result;
-    } cases[] = {{1, -2}, {-2, 1}, {4, -1}, {-1, -1}};
+    const struct { int Current, Result; } cases[] = {{1, -2}, {-2, 1}, {4, -1}, {-1, -1}};
     for (const auto& c : cases) {
         ctx.SpeedCode = c.Current;
         EXPECT_EQ(1, SetSpeed(ctx, -1)); // no movie: the code is only stored
@@ -37,7 +35,7 @@ TEST(PlaybackSpeed, NextSpeedCodeStepsFromTheCurrentCodeWhilePlaying) {
     ctx.PlayState = 2;
     const struct {
         int Current, Faster, FasterBackwards, Slower;
-    } cases[] = {{4, 4, 4, 2},   {2, 4, 4, 1},    {1, 2, 2, -1}, {-1, 1, 1, -2},
+    } cases[] = {{4, 4, 4, 2},    {2, 4, 4, 1},    {1, 2, 2, -1}, {-1, 1, 1, -2},
                  {-2, 1, -1, -2}, {-4, -2, -2, 1}, {3, 1, 1, 1}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Current);

@@ -23,7 +23,8 @@ TEST(DamagedMovie, SeeksAndPlaysToTheEndPastDamagedPictureData) {
     ASSERT_LT(mdat, moov);
     // Scribble over three stretches of the media data, key frames among them.
     for (size_t at : {mdat + 64, mdat + (moov - mdat) / 3, mdat + (moov - mdat) * 2 / 3}) {
-        for (size_t i = 0; i < 600 && at + i < moov; ++i) bytes[at + i] = static_cast<char>(0xA5 ^ i);
+        for (size_t i = 0; i < 600 && at + i < moov; ++i)
+            bytes[at + i] = static_cast<char>(0xA5 ^ i);
     }
     std::ofstream(movie, std::ios::binary | std::ios::trunc) << bytes;
 

@@ -38,7 +38,7 @@ DecodedJpeg DecodeJpeg(const std::filesystem::path& path) {
 }
 
 class FrameAccuracy : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         folder_ = new TempFolder;
         movie_ = *folder_ / "FILE0001.MOV";
@@ -103,7 +103,8 @@ TEST_F(FrameAccuracy, SaveJpegAndTheFrameCommandWriteThePictureOfTheFrameAtTheMo
     for (int64_t frame : {0, 34, 99}) {
         SCOPED_TRACE(frame);
         const std::filesystem::path out = *folder_ / ("frame" + std::to_string(frame) + ".jpg");
-        const CliResult r = RunCli({"frame", movie_.string(), std::to_string(frame), "-o", out.string()});
+        const CliResult r =
+            RunCli({"frame", movie_.string(), std::to_string(frame), "-o", out.string()});
         ASSERT_EQ(0, r.ExitCode) << r.Err;
         const DecodedJpeg written = DecodeJpeg(out);
         EXPECT_EQ(320, written.Width);

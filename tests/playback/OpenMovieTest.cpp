@@ -20,15 +20,16 @@ void WriteAll(const std::filesystem::path& path, const std::string& bytes) {
 }
 
 class BoxCatcher {
-public:
+  public:
     BoxCatcher()
-        : previous_(SystemMessageBox::SetSink([this](const std::string& caption, const std::string& text) {
-              boxes.push_back(caption + ": " + text);
-          })) {}
+        : previous_(SystemMessageBox::SetSink(
+              [this](const std::string& caption, const std::string& text) {
+                  boxes.push_back(caption + ": " + text);
+              })) {}
     ~BoxCatcher() { SystemMessageBox::SetSink(previous_); }
     std::vector<std::string> boxes;
 
-private:
+  private:
     SystemMessageBox::Sink previous_;
 };
 
@@ -69,9 +70,9 @@ TEST(OpenMovie, RefusesFilesThatAreNotMoviesWithoutABox) {
         std::string Bytes;
     } cases[] = {
         {"EMPTY.MOV", ""},
-        {"SHORT.MOV", bytes.substr(0, 200)},                       // under 260 bytes
+        {"SHORT.MOV", bytes.substr(0, 200)},                             // under 260 bytes
         {"NOFTYP.MOV", std::string(4, '\0') + "moov" + bytes.substr(8)}, // no ftyp first
-        {"HALF.MOV", bytes.substr(0, bytes.size() / 2)},           // cut in the middle
+        {"HALF.MOV", bytes.substr(0, bytes.size() / 2)},                 // cut in the middle
     };
     BoxCatcher catcher;
     for (const auto& c : cases) {

@@ -10,7 +10,7 @@ namespace kestrel::testing {
 namespace {
 
 class PictureEffects : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         folder_ = new TempFolder;
         movie_ = *folder_ / "FILE0003.MOV";
@@ -31,26 +31,27 @@ int GreenPixels(const std::vector<uint8_t>& pixels, int width, int x0, int y0, i
     for (int y = y0; y < y1; ++y) {
         for (int x = x0; x < x1; ++x) {
             const uint8_t* p = pixels.data() + (static_cast<size_t>(y) * width + x) * 4;
-            if (p[1] > p[0] + 80 && p[1] > p[2] + 80) ++green;
+            if (p[1] > p[0] + 80 && p[1] > p[2] + 80)
+                ++green;
         }
     }
     return green;
 }
 
 class BlackFills : public PatternWindow {
-public:
+  public:
     std::vector<Rect> Fills() {
         std::lock_guard lock(lock_);
         return fills_;
     }
 
-protected:
+  protected:
     void OnFillBlack(const Rect& area) override {
         std::lock_guard lock(lock_);
         fills_.push_back(area);
     }
 
-private:
+  private:
     std::mutex lock_;
     std::vector<Rect> fills_;
 };
@@ -133,8 +134,10 @@ TEST_F(PictureEffects, AspectModeLetterBoxesThePictureAndPaintsTheBarsBlack) {
 
 TEST_F(PictureEffects, HardwareDecodingFallsBackToSoftwareWithoutABox) {
     std::vector<std::string> boxes;
-    const SystemMessageBox::Sink previous = SystemMessageBox::SetSink(
-        [&](const std::string& caption, const std::string& text) { boxes.push_back(caption + ": " + text); });
+    const SystemMessageBox::Sink previous =
+        SystemMessageBox::SetSink([&](const std::string& caption, const std::string& text) {
+            boxes.push_back(caption + ": " + text);
+        });
     {
         EnginePlayer player;
         SetHardwareDecoding(player.ctx, 1);

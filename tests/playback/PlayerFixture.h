@@ -23,13 +23,13 @@ using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
 struct ShownPicture {
-    int Pattern = -1;     // the frame number painted into it, -1 when unreadable
-    int64_t Time = 0;     // its media time, 100 ns
+    int Pattern = -1; // the frame number painted into it, -1 when unreadable
+    int64_t Time = 0; // its media time, 100 ns
     Clock::time_point When;
 };
 
 class PatternWindow : public playback::OffscreenVideoWindow {
-public:
+  public:
     PatternWindow() : OffscreenVideoWindow(320, 180) {}
 
     std::vector<ShownPicture> Shown() const {
@@ -53,7 +53,7 @@ public:
         return shown_.empty() ? -2 : shown_.back().Pattern;
     }
 
-protected:
+  protected:
     void OnPicture(const VideoPicture& picture, const Rect& destination) override {
         const int pattern = mkrec::DecodeFramePatternRgb(picture.Pixels, picture.Stride,
                                                          picture.Width, picture.Height, 4);
@@ -70,7 +70,7 @@ protected:
         lastDestination_ = destination;
     }
 
-private:
+  private:
     mutable std::mutex lock_;
     std::vector<ShownPicture> shown_;
     std::vector<uint8_t> lastPixels_;
@@ -94,11 +94,13 @@ inline mkrec::MovieSummary MakeTestMovie(const std::filesystem::path& path, doub
 }
 
 // The picture shown at engine frame n: the one whose interval holds n x 30 ms.
-inline int PictureOfFrame(int64_t frame) { return static_cast<int>(frame * 30 * 30 / 1000); }
+inline int PictureOfFrame(int64_t frame) {
+    return static_cast<int>(frame * 30 * 30 / 1000);
+}
 
 // One engine on a PatternWindow, ready as the main window makes it.
 class EnginePlayer {
-public:
+  public:
     EnginePlayer() {
         ok_ = Init(ctx, &window, "メイリオ") != 0;
         ctx.Ready = 1;
@@ -114,8 +116,10 @@ public:
     // OpenMovie, the ready message, and the picture placed over the whole window as the
     // main window does after opening.
     ::testing::AssertionResult Open(const std::filesystem::path& path) {
-        if (!ok_) return ::testing::AssertionFailure() << "Init failed";
-        if (!OpenMovie(ctx, path)) return ::testing::AssertionFailure() << "OpenMovie failed";
+        if (!ok_)
+            return ::testing::AssertionFailure() << "Init failed";
+        if (!OpenMovie(ctx, path))
+            return ::testing::AssertionFailure() << "OpenMovie failed";
         if (!window.Messages().WaitFor(WM_APP_MEDIA_READY, 10s)) {
             return ::testing::AssertionFailure() << "no ready message";
         }
@@ -131,7 +135,8 @@ public:
     // SeekToFrame and the paused message that confirms the picture is on the screen.
     ::testing::AssertionResult Seek(int64_t frame) {
         window.Messages().Clear(); // a paused message of an earlier Pause is not this one
-        if (!SeekToFrame(ctx, frame)) return ::testing::AssertionFailure() << "SeekToFrame failed";
+        if (!SeekToFrame(ctx, frame))
+            return ::testing::AssertionFailure() << "SeekToFrame failed";
         if (!window.Messages().WaitFor(WM_APP_MEDIA_PAUSED, 10s)) {
             return ::testing::AssertionFailure() << "no paused message";
         }
@@ -141,7 +146,7 @@ public:
     PatternWindow window;
     EngineContext ctx;
 
-private:
+  private:
     bool ok_ = false;
 };
 

@@ -12,7 +12,7 @@ namespace kestrel::testing {
 namespace {
 
 class Transport : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         folder_ = new TempFolder;
         movie_ = *folder_ / "FILE0002.MOV";
@@ -39,7 +39,8 @@ std::vector<int> PlayFor(EnginePlayer& player, int64_t frame, int code,
     EXPECT_TRUE(Pause(player.ctx));
     EXPECT_TRUE(player.window.Messages().WaitFor(WM_APP_MEDIA_PAUSED, 5s));
     std::vector<int> patterns;
-    for (const ShownPicture& shown : player.window.Shown()) patterns.push_back(shown.Pattern);
+    for (const ShownPicture& shown : player.window.Shown())
+        patterns.push_back(shown.Pattern);
     return patterns;
 }
 
@@ -79,7 +80,8 @@ TEST_F(Transport, SeekWhilePlayingGoesOnFromTheNewFrame) {
     const std::vector<ShownPicture> shown = player.window.Shown();
     ASSERT_GE(shown.size(), 5u);
     EXPECT_EQ(PictureOfFrame(50), shown.front().Pattern);
-    for (size_t i = 1; i < shown.size(); ++i) EXPECT_EQ(shown[i - 1].Pattern + 1, shown[i].Pattern);
+    for (size_t i = 1; i < shown.size(); ++i)
+        EXPECT_EQ(shown[i - 1].Pattern + 1, shown[i].Pattern);
     EXPECT_NEAR(50 + 400 / 30, GetCurrentFrame(player.ctx), 4);
 }
 
@@ -95,8 +97,8 @@ TEST_F(Transport, TheEndOfTheRecordingIsPostedAboutTwoHundredMillisecondsAfterIt
     const std::vector<ShownPicture> shown = player.window.Shown();
     ASSERT_FALSE(shown.empty());
     EXPECT_EQ(149, shown.back().Pattern);
-    const auto after = std::chrono::duration_cast<std::chrono::milliseconds>(ended->When -
-                                                                             shown.back().When);
+    const auto after =
+        std::chrono::duration_cast<std::chrono::milliseconds>(ended->When - shown.back().When);
     EXPECT_GE(after.count(), 190);
     EXPECT_LE(after.count(), 400);
 }
@@ -114,8 +116,10 @@ TEST_F(Transport, OneFramePerSecondStepsTheMainWindowToTheEnd) {
     while (!end) {
         std::optional<playback::PostedMessage> m = parent.Next(3s);
         ASSERT_TRUE(m.has_value());
-        if (m->Message == WM_APP_STEP_FRAME) steps.push_back(*m);
-        if (m->Message == WM_APP_STEP_END) end = m;
+        if (m->Message == WM_APP_STEP_FRAME)
+            steps.push_back(*m);
+        if (m->Message == WM_APP_STEP_END)
+            end = m;
     }
     ASSERT_FALSE(steps.empty());
     EXPECT_LE(steps.size(), 3u);
@@ -124,7 +128,8 @@ TEST_F(Transport, OneFramePerSecondStepsTheMainWindowToTheEnd) {
         if (i > 0) {
             EXPECT_EQ(steps[i - 1].LParam + 1, steps[i].LParam);
         }
-        const auto at = std::chrono::duration_cast<std::chrono::milliseconds>(steps[i].When - start);
+        const auto at =
+            std::chrono::duration_cast<std::chrono::milliseconds>(steps[i].When - start);
         EXPECT_NEAR(1000.0 * static_cast<double>(i + 1), static_cast<double>(at.count()), 250.0);
     }
     EXPECT_EQ(166, end->LParam);
@@ -144,9 +149,10 @@ TEST_F(Transport, ShutdownEndsARunningOneFramePerSecondWorker) {
 
 // Sets an environment variable for the life of one test.
 class ScopedEnv {
-public:
+  public:
     ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
+        if (const char* old = std::getenv(name))
+            old_ = old;
         ::setenv(name, value, 1);
     }
     ~ScopedEnv() {
@@ -157,7 +163,7 @@ public:
         }
     }
 
-private:
+  private:
     const char* name_;
     std::optional<std::string> old_;
 };
@@ -172,14 +178,17 @@ TEST_F(Transport, WithAnAudioDeviceTheVolumeIsSetOnEveryChannel) {
     std::vector<float> volumes;
     ASSERT_EQ(playback::kOk, audio->GetAllVolumes(volumes));
     ASSERT_FALSE(volumes.empty());
-    for (float v : volumes) EXPECT_NEAR(0.5f, v, 0.001f);
+    for (float v : volumes)
+        EXPECT_NEAR(0.5f, v, 0.001f);
     // Any speed but normal is silent; back at normal the volume returns.
     ASSERT_TRUE(SetSpeed(player.ctx, 2));
     audio->GetAllVolumes(volumes);
-    for (float v : volumes) EXPECT_EQ(0.0f, v);
+    for (float v : volumes)
+        EXPECT_EQ(0.0f, v);
     ASSERT_TRUE(SetSpeed(player.ctx, 1));
     audio->GetAllVolumes(volumes);
-    for (float v : volumes) EXPECT_NEAR(0.5f, v, 0.001f);
+    for (float v : volumes)
+        EXPECT_NEAR(0.5f, v, 0.001f);
 }
 
 TEST_F(Transport, WithoutAnAudioDeviceThePlayerPlaysTheVideoAloneAndVolumeFails) {

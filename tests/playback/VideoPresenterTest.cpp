@@ -1,8 +1,8 @@
 // The presenter's two-sample pool: a stopped presenter shows one picture (the preroll) and
 // holds the rest; a flush starts a new generation, and a sample of the old one coming back
 // is not taken into the new pool; a repaint shows the newest picture again.
-#include "playback/OffscreenVideoWindow.h"
 #include "playback/VideoPresenter.h"
+#include "playback/OffscreenVideoWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -28,22 +28,23 @@ FramePtr GreyFrame() {
     EXPECT_EQ(0, av_frame_get_buffer(f.get(), 0));
     for (int plane = 0; plane < 3; ++plane) {
         const int rows = plane == 0 ? 36 : 18;
-        for (int y = 0; y < rows; ++y) std::fill_n(f->data[plane] + y * f->linesize[plane], f->linesize[plane], 128);
+        for (int y = 0; y < rows; ++y)
+            std::fill_n(f->data[plane] + y * f->linesize[plane], f->linesize[plane], 128);
     }
     return f;
 }
 
 class NoEvents : public PresenterEventSink {
-public:
+  public:
     void Notify(int32_t, int64_t, int64_t) override {}
 };
 
 class CountingWindow : public OffscreenVideoWindow {
-public:
+  public:
     CountingWindow() : OffscreenVideoWindow(64, 36) {}
     int64_t lastTime = -1;
 
-protected:
+  protected:
     void OnPicture(const VideoPicture& picture, const Rect&) override { lastTime = picture.Time; }
 };
 

@@ -31,10 +31,11 @@ bool ParseFrame(const std::string& text, int64_t& frame) {
 
 // The engine as the viewer drives it, on an off-screen window, for one command.
 class FramePlayer {
-public:
+  public:
     FramePlayer() : window_(640, 360) {
         ok_ = Init(ctx_, &window_, "メイリオ") != 0;
-        if (ok_) ctx_.Ready = 1;
+        if (ok_)
+            ctx_.Ready = 1;
     }
     ~FramePlayer() {
         CloseMovie(ctx_);
@@ -50,7 +51,7 @@ public:
         return window_.Messages().WaitFor(message, kPlayerTimeout).has_value();
     }
 
-private:
+  private:
     playback::OffscreenVideoWindow window_;
     EngineContext ctx_;
     bool ok_ = false;
@@ -82,10 +83,13 @@ int RunFrame(const Args& args) {
     ::setenv("SDL_AUDIODRIVER", "dummy", 0);
 
     FramePlayer player;
-    if (!player.Ok()) return Failure("the engine could not start");
+    if (!player.Ok())
+        return Failure("the engine could not start");
     EngineContext& ctx = player.Context();
-    if (!OpenMovie(ctx, file)) return Failure("cannot open '" + file + "' as a recorder movie");
-    if (!player.WaitFor(WM_APP_MEDIA_READY)) return Failure("the movie did not become ready");
+    if (!OpenMovie(ctx, file))
+        return Failure("cannot open '" + file + "' as a recorder movie");
+    if (!player.WaitFor(WM_APP_MEDIA_READY))
+        return Failure("the movie did not become ready");
     const int64_t total = GetTotalFrames(ctx);
     if (frame >= total) {
         return Failure("frame " + frameText + " is past the end (" + std::to_string(total) +
@@ -94,7 +98,8 @@ int RunFrame(const Args& args) {
     if (!SeekToFrame(ctx, frame) || !player.WaitFor(WM_APP_MEDIA_PAUSED)) {
         return Failure("cannot show frame " + frameText);
     }
-    if (!SaveJpeg(ctx, output)) return Failure("cannot write '" + output + "'");
+    if (!SaveJpeg(ctx, output))
+        return Failure("cannot write '" + output + "'");
     return 0;
 }
 

@@ -87,6 +87,12 @@ TEST_F(FrameAccuracy, SeeksShowExactlyThePictureOfTheFramesMediaTime) {
             EXPECT_EQ(PictureOfFrame(frame), shown.Pattern);
         }
     }
+    // JumpToFrame is the same operation.
+    player.window.Messages().Clear();
+    ASSERT_TRUE(JumpToFrame(player.ctx, 77));
+    ASSERT_TRUE(player.window.Messages().WaitFor(WM_APP_MEDIA_PAUSED, 10s));
+    EXPECT_EQ(PictureOfFrame(77), player.window.LastPattern());
+    EXPECT_EQ(77, GetCurrentFrame(player.ctx));
 }
 
 TEST_F(FrameAccuracy, SaveJpegAndTheFrameCommandWriteThePictureOfTheFrameAtTheMoviesSize) {

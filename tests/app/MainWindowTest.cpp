@@ -118,13 +118,18 @@ TEST_F(MainWindow, DraggingTheBackgroundMovesTheWindowAndSizeChangesKeepTheCorne
     window.OnCommand(CKestrelDlg::IdNextSize);
     QCoreApplication::processEvents();
     EXPECT_EQ(window.pos(), before + QPoint(60, 30));
-    // A press on a child does not drag.
+    // A press on a child does not drag, not even on a disabled button or slider.
     const QPoint dropped = window.pos();
-    QTest::mousePress(window.VideoSurface(), Qt::LeftButton, {}, QPoint(100, 100));
-    QTest::mouseMove(window.VideoSurface(), QPoint(200, 200));
-    QTest::mouseRelease(window.VideoSurface(), Qt::LeftButton, {}, QPoint(200, 200));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(window.pos(), dropped);
+    window.SeekSlider()->Enabled = 0;
+    QWidget* children[] = {window.VideoSurface(), window.CommandButton(0), window.SeekSlider(),
+                           window.FilePanel(), window.LogoPanel()};
+    for (QWidget* child : children) {
+        QTest::mousePress(child, Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::mouseMove(child, QPoint(105, 55));
+        QTest::mouseRelease(child, Qt::LeftButton, {}, QPoint(105, 55));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(window.pos(), dropped) << child->objectName().toStdString();
+    }
 }
 
 TEST_F(MainWindow, SizeChangeKeepsTheWindowOnTheWorkArea) {

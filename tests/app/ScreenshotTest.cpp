@@ -3,6 +3,7 @@
 #include "AppTestSupport.h"
 #include "CKestrelDlg.h"
 #include "UiQText.h"
+#include "skin/CLogoDlg.h"
 #include "skin/CMsgBox.h"
 #include "skin/CMsgDlg.h"
 
@@ -47,6 +48,8 @@ TEST(Screenshot, MessageBoxAndPopups) {
     notice.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&notice));
     EXPECT_TRUE(notice.grab().save(ShotPath("message-notice")));
+    window.LogoPanel()->Variant = CLogoDlg::WithNotice;
+    EXPECT_TRUE(window.LogoPanel()->grab().save(ShotPath("logo-offline")));
 }
 
 } // namespace

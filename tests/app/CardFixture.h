@@ -1,7 +1,8 @@
 #pragma once
-// A small generated card shared by the viewer's tests: 320x180 recordings of 1.5 s (45
-// pictures, 50 engine frames of 30 ms) starting two seconds before midnight, so that the
-// first day's folder holds two recordings and the second day's ten.
+// A small generated card shared by the viewer's tests: 320x180 recordings of 2 s (60
+// pictures, 66 engine frames of 30 ms; the engine plays nothing of 1.5 s or less) starting
+// four seconds before midnight, so that the first day's folder holds two recordings and the
+// second day's ten.
 #include "AppTestSupport.h"
 #include "mkrec/CardMaker.h"
 
@@ -12,7 +13,7 @@
 namespace kestrel::test {
 
 class SmallCard {
-public:
+  public:
     static constexpr int kFirstFolderCount = 2;
     static constexpr int kSecondFolderCount = 10;
 
@@ -36,16 +37,17 @@ public:
     SmallCard(const SmallCard&) = delete;
     SmallCard& operator=(const SmallCard&) = delete;
 
-private:
+  private:
     SmallCard() {
         std::string pattern = testing::TempDir() + "kestrel-card-XXXXXX";
-        if (char* made = ::mkdtemp(pattern.data())) dir_ = made;
+        if (char* made = ::mkdtemp(pattern.data()))
+            dir_ = made;
         root_ = dir_ / "SDCARD";
         mkrec::CardOptions options;
-        options.Seconds = 1.5;
+        options.Seconds = 2.0;
         options.Width = 320;
         options.Height = 180;
-        options.Start = mkrec::CivilTime{2024, 5, 1, 23, 59, 57};
+        options.Start = mkrec::CivilTime{2024, 5, 1, 23, 59, 56};
         files_ = mkrec::MakeCard(options, root_);
     }
     ~SmallCard() {
@@ -60,7 +62,7 @@ private:
 
 // Sets an environment variable while the object lives.
 class ScopedEnv {
-public:
+  public:
     ScopedEnv(const char* name, const std::string& value) : name_(name) {
         if (const char* old = std::getenv(name)) {
             old_ = old;
@@ -69,13 +71,15 @@ public:
         ::setenv(name, value.c_str(), 1);
     }
     ~ScopedEnv() {
-        if (had_) ::setenv(name_, old_.c_str(), 1);
-        else ::unsetenv(name_);
+        if (had_)
+            ::setenv(name_, old_.c_str(), 1);
+        else
+            ::unsetenv(name_);
     }
     ScopedEnv(const ScopedEnv&) = delete;
     ScopedEnv& operator=(const ScopedEnv&) = delete;
 
-private:
+  private:
     const char* name_;
     std::string old_;
     bool had_ = false;

@@ -25,19 +25,21 @@ namespace fs = std::filesystem;
 
 std::vector<std::string> RowNames(const CFilerContainerDlg& panel) {
     std::vector<std::string> names;
-    for (int i = 0; i < panel.RowCount(); ++i) names.push_back(panel.Row(i)->FileName);
+    for (int i = 0; i < panel.RowCount(); ++i)
+        names.push_back(panel.Row(i)->FileName);
     return names;
 }
 
 std::vector<std::string> Names(const Catalogue& catalogue) {
     std::vector<std::string> names;
-    for (const RecordingEntry& entry : catalogue) names.push_back(entry.FileName);
+    for (const RecordingEntry& entry : catalogue)
+        names.push_back(entry.FileName);
     return names;
 }
 
 // A panel whose folder selections load the folder, as the main window does.
 class FilePanel : public ::testing::Test {
-protected:
+  protected:
     FilePanel() : panel_(&owner_, nullptr) {
         api_ = &GetEngineApi();
         api_->Init(engine_, nullptr, "メイリオ");
@@ -46,7 +48,8 @@ protected:
         panel_.resize(452, 244);
         QObject::connect(&panel_, &CFilerContainerDlg::FolderSelected, &panel_,
                          [this](QTreeWidgetItem*, QTreeWidgetItem* item) {
-                             if (item) panel_.LoadFolder(item, false);
+                             if (item)
+                                 panel_.LoadFolder(item, false);
                          });
     }
     ~FilePanel() override {
@@ -67,13 +70,15 @@ TEST_F(FilePanel, CardShowsItsDayFoldersWithTheirKindsAndListsTheFirst) {
     panel_.OpenSource(copy, 1);
     CFolderTreeCtrl& tree = *panel_.Tree();
     EXPECT_EQ(tree.BasePath, copy / "DCIM");
-    EXPECT_FALSE(fs::exists(copy / "DCIM" / "102_EMPTY")) << "an empty folder of the card is pruned";
+    EXPECT_FALSE(fs::exists(copy / "DCIM" / "102_EMPTY"))
+        << "an empty folder of the card is pruned";
     EXPECT_TRUE(fs::exists(copy / "DCIM" / "103_TEXT" / "README.TXT")) << "no file is deleted";
     ASSERT_EQ(tree.topLevelItemCount(), 2) << "folders without recordings get no item";
     const struct {
         const char* Name;
         KindMask Mask;
-    } folders[] = {{"100_0501", 0x01}, {"101_0502", 0x01 | 0x02 | 0x04 | 0x08 | 0x10 | 0x20 | 0x40}};
+    } folders[] = {{"100_0501", 0x01},
+                   {"101_0502", 0x01 | 0x02 | 0x04 | 0x08 | 0x10 | 0x20 | 0x40}};
     for (int i = 0; i < 2; ++i) {
         SCOPED_TRACE(folders[i].Name);
         QTreeWidgetItem* item = tree.topLevelItem(i);
@@ -84,7 +89,8 @@ TEST_F(FilePanel, CardShowsItsDayFoldersWithTheirKindsAndListsTheFirst) {
     EXPECT_EQ(panel_.FolderEntries.size(), 2u);
     EXPECT_EQ(tree.currentItem(), tree.topLevelItem(0));
     EXPECT_EQ(tree.CurrentItem, tree.topLevelItem(0));
-    EXPECT_EQ(RowNames(panel_), (std::vector<std::string>{"240501_235957_A.MOV", "240501_235958_A.MOV"}));
+    EXPECT_EQ(RowNames(panel_),
+              (std::vector<std::string>{"240501_235956_A.MOV", "240501_235958_A.MOV"}));
     EXPECT_EQ(panel_.PathDisplay()->text().toStdString(), (copy / "DCIM" / "100_0501").string());
     EXPECT_EQ(panel_.CountText(), QStringLiteral("2個"));
     EXPECT_EQ(panel_.Watcher().WatchedPath(), copy / "DCIM");
@@ -93,8 +99,8 @@ TEST_F(FilePanel, CardShowsItsDayFoldersWithTheirKindsAndListsTheFirst) {
     // Every recording of the card, for the export: folder blocks in order.
     const Catalogue& all = panel_.CollectAllRecordings();
     ASSERT_EQ(all.size(), 12u);
-    EXPECT_EQ(all.front().FileName, "240501_235957_A.MOV");
-    EXPECT_EQ(all.back().FileName, "240502_000013_U.MOV");
+    EXPECT_EQ(all.front().FileName, "240501_235956_A.MOV");
+    EXPECT_EQ(all.back().FileName, "240502_000018_U.MOV");
 }
 
 TEST_F(FilePanel, KindFiltersRefillTheListInCatalogueOrderAndSelectTheFirstRow) {
@@ -118,7 +124,8 @@ TEST_F(FilePanel, KindFiltersRefillTheListInCatalogueOrderAndSelectTheFirstRow) 
         std::vector<std::string> expected;
         for (const std::string& name : all) {
             const char kind = name[name.size() - 5];
-            if (std::find(c.Hidden.begin(), c.Hidden.end(), kind) == c.Hidden.end()) expected.push_back(name);
+            if (std::find(c.Hidden.begin(), c.Hidden.end(), kind) == c.Hidden.end())
+                expected.push_back(name);
         }
         EXPECT_EQ(RowNames(panel_), expected);
         EXPECT_EQ(selected, std::vector<int>{0});
@@ -127,8 +134,10 @@ TEST_F(FilePanel, KindFiltersRefillTheListInCatalogueOrderAndSelectTheFirstRow) 
         EXPECT_EQ(RowNames(panel_), all) << "back in catalogue order";
     }
     // All five off: the speed-camera and radar recordings have no button and stay.
-    for (int i = 0; i < 5; ++i) panel_.SetKindFilter(i, 0);
-    EXPECT_EQ(RowNames(panel_), (std::vector<std::string>{"240502_000004_O.MOV", "240502_000006_R.MOV"}));
+    for (int i = 0; i < 5; ++i)
+        panel_.SetKindFilter(i, 0);
+    EXPECT_EQ(RowNames(panel_),
+              (std::vector<std::string>{"240502_000006_O.MOV", "240502_000008_R.MOV"}));
 }
 
 TEST_F(FilePanel, AFolderIsReadFromDiskAgainEachTimeItIsSelected) {
@@ -151,17 +160,18 @@ TEST_F(FilePanel, FolderSourceIsOneItemNamedAfterTheFolderUnderItsParent) {
     EXPECT_EQ(tree.BasePath, card_.Dcim());
     ASSERT_EQ(tree.topLevelItemCount(), 1);
     EXPECT_EQ(tree.topLevelItem(0)->text(0), QStringLiteral("101_0502"));
-    EXPECT_EQ(CFolderTreeCtrl::ItemValue(tree.topLevelItem(0)), 0u) << "no kind mask outside a card";
+    EXPECT_EQ(CFolderTreeCtrl::ItemValue(tree.topLevelItem(0)), 0u)
+        << "no kind mask outside a card";
     EXPECT_EQ(panel_.RowCount(), 10);
     EXPECT_EQ(panel_.Watcher().WatchedPath(), card_.Dcim()) << "the folder's parent";
     EXPECT_EQ(Names(panel_.CollectAllRecordings()), RowNames(panel_));
 }
 
 TEST_F(FilePanel, SingleFileIsListedOnlyWhenTheRecorderWroteIt) {
-    const fs::path movie = card_.FirstFolder() / "240501_235957_A.MOV";
+    const fs::path movie = card_.FirstFolder() / "240501_235956_A.MOV";
     panel_.OpenSource(movie, 3);
     EXPECT_EQ(panel_.Tree()->topLevelItemCount(), 0);
-    EXPECT_EQ(RowNames(panel_), std::vector<std::string>{"240501_235957_A.MOV"});
+    EXPECT_EQ(RowNames(panel_), std::vector<std::string>{"240501_235956_A.MOV"});
     EXPECT_EQ(panel_.List()->CurrentRow, 0);
     EXPECT_EQ(panel_.PathDisplay()->text().toStdString(), card_.FirstFolder().string());
     EXPECT_EQ(panel_.Watcher().WatchedPath(), movie);
@@ -178,7 +188,8 @@ TEST_F(FilePanel, InitialSourceTakesACardFirstThenTheStoredFolderThenTheFile) {
     SettingsStore::CaptureSettingsFolder();
     const fs::path file = card_.FirstFolder() / "240501_235958_A.MOV";
     {
-        test::ScopedEnv env("KESTREL_REMOVABLE_ROOTS", "/nonexistent/card:" + card_.Root().string());
+        test::ScopedEnv env("KESTREL_REMOVABLE_ROOTS",
+                            "/nonexistent/card:" + card_.Root().string());
         WriteSetting("SOURCE", "SELECT", "FOLDER");
         WriteSetting("SOURCE", "FOLDER", card_.SecondFolder().string());
         EXPECT_TRUE(panel_.OpenInitialSource());
@@ -230,7 +241,8 @@ TEST(FileList, ShownNamesStopAtTheFirstDotUnlessThereIsNone) {
                  {"NODOT", "NODOT"},
                  {".hidden.MOV", ".hidden.MOV"},
                  {"", ""}};
-    for (const auto& c : cases) EXPECT_EQ(CFileListCtrl::ShownName(c.Name), c.Shown) << c.Name;
+    for (const auto& c : cases)
+        EXPECT_EQ(CFileListCtrl::ShownName(c.Name), c.Shown) << c.Name;
 }
 
 TEST(FileList, EventKindsAreTintedAndTheCurrentRowIsDarker) {
@@ -266,7 +278,8 @@ TEST(KindBadge, EachEventKindAddsItsMarkAndContinuousShowsOnlyTheBase) {
         const QImage with = KindBadge::Compose(0x01 | bit);
         EXPECT_EQ(with.pixelColor(centre), KindBadge::MarkColour(bit));
         for (const KindMask other : KindBadge::kMarkedBits) {
-            if (other == bit) continue;
+            if (other == bit)
+                continue;
             EXPECT_EQ(with.pixelColor(KindBadge::MarkRect(other).center()),
                       base.pixelColor(KindBadge::MarkRect(other).center()));
         }

@@ -1,0 +1,33 @@
+#pragma once
+// What the transport controller asks of the main window: the window-wide effects of playing
+// (buttons, faces, cursor, map or logo, full screen) that it does not own itself.
+#include "MainLayout.h"
+
+namespace kestrel {
+
+class PlaybackHost {
+  public:
+    virtual ~PlaybackHost() = default;
+    virtual void RefreshButtons() = 0;
+    // The play button's face: the pause face while playing.
+    virtual void SetPlayFace(bool pauseFace) = 0;
+    // All thirteen command buttons off (an open is running, or playback is near its end).
+    virtual void DisableAllControls() = 0;
+    // Only "参照" and the panels usable (an open failed or timed out).
+    virtual void EnableBrowseOnly() = 0;
+    virtual void DecideMapOrLogo() = 0;
+    virtual void SetWaitCursor(bool on) = 0;
+    virtual bool FullScreen() const = 0;
+    virtual ZoomState Zoom() const = 0;
+    virtual int Volume() const = 0;
+    virtual void ApplyVolume(int value) = 0;
+    // Playback went past the last folder: zoom mode off, and full screen left (or, outside
+    // it, the file panel placed again).
+    virtual void EndFolderAdvance() = 0;
+    // "動画のオープンに失敗しました。" for a recording the user chose.
+    virtual void ReportOpenFailure() = 0;
+    // The video surface shows black (no movie open).
+    virtual void FillVideoBlack() = 0;
+};
+
+} // namespace kestrel

@@ -4,7 +4,8 @@ namespace kestrel {
 
 std::array<bool, ButtonEnabling::kCount> ButtonEnabling::Compute(const ButtonInputs& in) {
     std::array<bool, kCount> on{};
-    if (in.Busy) return on;
+    if (in.Busy)
+        return on;
     on[Csv] = in.CsvBlocked == 0;
     if (in.ListCount <= 0) {
         on[Browse] = true;

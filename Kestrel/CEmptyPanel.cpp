@@ -17,6 +17,8 @@ void CEmptyPanel::paintEvent(QPaintEvent*) {
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
 }
 
-void CEmptyPanel::mousePressEvent(QMouseEvent* event) { event->accept(); }
+void CEmptyPanel::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+}
 
 } // namespace kestrel

@@ -8,14 +8,14 @@ namespace kestrel {
 
 class CEmptyPanel : public QWidget {
     Q_OBJECT
-public:
+  public:
     CEmptyPanel(const QColor& background, const QColor& frame, QWidget* parent);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
-private:
+  private:
     QColor background_;
     QColor frame_;
 };

@@ -14,12 +14,12 @@
 #include <QWindow>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <unistd.h>
-#include <cstdlib>
 #include <functional>
 #include <memory>
+#include <unistd.h>
 
 namespace kestrel {
 namespace {
@@ -30,13 +30,15 @@ void ShowSystemBox(const std::string& caption, const std::string& text) {
     const QString title = QString::fromStdString(caption);
     const QString body = QString::fromStdString(text);
     auto show = [title, body] { QMessageBox::critical(nullptr, title, body); };
-    if (QThread::currentThread() == qApp->thread()) show();
-    else QMetaObject::invokeMethod(qApp, show, Qt::QueuedConnection);
+    if (QThread::currentThread() == qApp->thread())
+        show();
+    else
+        QMetaObject::invokeMethod(qApp, show, Qt::QueuedConnection);
 }
 
 // Fires once when the window is first exposed on the screen.
 class ExposeWatch : public QObject {
-public:
+  public:
     explicit ExposeWatch(std::function<void()> onShown) : onShown_(std::move(onShown)) {}
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Expose && !fired_) {
@@ -49,7 +51,7 @@ public:
         return false;
     }
 
-private:
+  private:
     std::function<void()> onShown_;
     bool fired_ = false;
 };
@@ -58,28 +60,35 @@ private:
 // program and its libraries counts as well; -1 when the system does not tell.
 long long ProcessAgeMs() {
     std::FILE* stat = std::fopen("/proc/self/stat", "r");
-    if (!stat) return -1;
+    if (!stat)
+        return -1;
     char line[1024] = {};
     const bool read = std::fgets(line, sizeof line, stat) != nullptr;
     std::fclose(stat);
     const char* fields = read ? std::strrchr(line, ')') : nullptr;
-    if (!fields) return -1;
+    if (!fields)
+        return -1;
     // After the command name: state is field 3, the start time field 22.
     unsigned long long startTicks = 0;
     int field = 2;
     for (const char* p = fields + 1; *p && field < 22; ++p) {
-        if (*p == ' ' && ++field == 22) startTicks = std::strtoull(p + 1, nullptr, 10);
+        if (*p == ' ' && ++field == 22)
+            startTicks = std::strtoull(p + 1, nullptr, 10);
     }
     const long ticksPerSecond = ::sysconf(_SC_CLK_TCK);
     timespec now{};
-    if (field != 22 || ticksPerSecond <= 0 || ::clock_gettime(CLOCK_BOOTTIME, &now) != 0) return -1;
+    if (field != 22 || ticksPerSecond <= 0 || ::clock_gettime(CLOCK_BOOTTIME, &now) != 0)
+        return -1;
     const long long nowMs = static_cast<long long>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-    return nowMs - static_cast<long long>(startTicks * 1000 / static_cast<unsigned long long>(ticksPerSecond));
+    return nowMs - static_cast<long long>(startTicks * 1000 /
+                                          static_cast<unsigned long long>(ticksPerSecond));
 }
 
 } // namespace
 
-bool CKestrelApp::SmokeRun() { return qEnvironmentVariableIntValue("KESTREL_SMOKE") == 1; }
+bool CKestrelApp::SmokeRun() {
+    return qEnvironmentVariableIntValue("KESTREL_SMOKE") == 1;
+}
 
 int CKestrelApp::Run(int argc, char** argv) {
     QElapsedTimer clock;
@@ -121,10 +130,12 @@ int CKestrelApp::Run(int argc, char** argv) {
     window.reset();
     SystemMessageBox::SetSink({});
     if (SmokeRun()) {
-        std::fprintf(stderr, "kestrel: window shown after %lld ms (%lld ms since the process started)\n",
+        std::fprintf(stderr,
+                     "kestrel: window shown after %lld ms (%lld ms since the process started)\n",
                      static_cast<long long>(shownMs), shownAgeMs);
-        std::fprintf(stderr, "kestrel: shutdown took %lld ms\n",
-                     static_cast<long long>(shutdownClock.isValid() ? shutdownClock.elapsed() : -1));
+        std::fprintf(
+            stderr, "kestrel: shutdown took %lld ms\n",
+            static_cast<long long>(shutdownClock.isValid() ? shutdownClock.elapsed() : -1));
     }
     return code;
 }

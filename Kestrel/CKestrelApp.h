@@ -6,7 +6,7 @@
 namespace kestrel {
 
 class CKestrelApp {
-public:
+  public:
     // Runs the viewer; returns the process's exit code.
     int Run(int argc, char** argv);
 

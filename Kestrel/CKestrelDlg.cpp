@@ -43,19 +43,19 @@ struct ButtonSpec {
 };
 
 constexpr ButtonSpec kButtons[ButtonEnabling::kCount] = {
-    {CKestrelDlg::IdStart, pictures::kButtonStart, 20},        // 先頭
-    {CKestrelDlg::IdPrevious, pictures::kButtonPrevious, 13},  // 前
-    {CKestrelDlg::IdPlayPause, pictures::kButtonPlay, 12},     // 再生
-    {CKestrelDlg::IdSlower, pictures::kButtonSlower, 17},      // スロー
-    {CKestrelDlg::IdFaster, pictures::kButtonFaster, 4},       // 早送り
-    {CKestrelDlg::IdNext, pictures::kButtonNext, 9},           // 次
-    {CKestrelDlg::IdSnapshot, pictures::kButtonSnapshot, 19},  // 静止画
-    {CKestrelDlg::IdJoin, pictures::kButtonJoin, 1},           // 結合
-    {CKestrelDlg::IdZoom, pictures::kButtonZoom, 21},          // 拡大
-    {CKestrelDlg::IdBrowse, pictures::kButtonBrowse, 10},      // 参照
-    {CKestrelDlg::IdDelete, pictures::kButtonDelete, 3},       // 削除
-    {CKestrelDlg::IdSettings, pictures::kButtonSettings, 16},  // 設定
-    {CKestrelDlg::IdCsv, pictures::kButtonCsv, 2},             // CSV
+    {CKestrelDlg::IdStart, pictures::kButtonStart, 20},       // 先頭
+    {CKestrelDlg::IdPrevious, pictures::kButtonPrevious, 13}, // 前
+    {CKestrelDlg::IdPlayPause, pictures::kButtonPlay, 12},    // 再生
+    {CKestrelDlg::IdSlower, pictures::kButtonSlower, 17},     // スロー
+    {CKestrelDlg::IdFaster, pictures::kButtonFaster, 4},      // 早送り
+    {CKestrelDlg::IdNext, pictures::kButtonNext, 9},          // 次
+    {CKestrelDlg::IdSnapshot, pictures::kButtonSnapshot, 19}, // 静止画
+    {CKestrelDlg::IdJoin, pictures::kButtonJoin, 1},          // 結合
+    {CKestrelDlg::IdZoom, pictures::kButtonZoom, 21},         // 拡大
+    {CKestrelDlg::IdBrowse, pictures::kButtonBrowse, 10},     // 参照
+    {CKestrelDlg::IdDelete, pictures::kButtonDelete, 3},      // 削除
+    {CKestrelDlg::IdSettings, pictures::kButtonSettings, 16}, // 設定
+    {CKestrelDlg::IdCsv, pictures::kButtonCsv, 2},            // CSV
 };
 
 constexpr const char* kTitle = "Ravenlog4";
@@ -73,14 +73,17 @@ CKestrelDlg::CKestrelDlg(QWidget* parent)
     resize(MainLayout::kWindowSize);
 }
 
-CKestrelDlg::~CKestrelDlg() { Shutdown(); }
+CKestrelDlg::~CKestrelDlg() {
+    Shutdown();
+}
 
 bool CKestrelDlg::Initialise() {
     setWindowIcon(QIcon(SkinArtwork::Make(pictures::kAppIcon, CResourceImage::RatioFor(this))));
 
     mutexCache_ = std::make_unique<platform::RecursiveNamedMutex>("hMutexCache");
     mutexCpSet_ = std::make_unique<platform::RecursiveNamedMutex>("hMutexCpSet");
-    if (!mutexCache_ || !mutexCpSet_) return false;
+    if (!mutexCache_ || !mutexCpSet_)
+        return false;
 
     SettingsStore::CaptureSettingsFolder();
     LanguageRow = UiTextTable::RowForLanguage(UserLanguage::DefaultId());
@@ -174,7 +177,8 @@ void CKestrelDlg::CreateButtons() {
         button->setObjectName(QStringLiteral("Button%1").arg(kButtons[i].Id));
         button->SetImage(kButtons[i].Bitmap);
         button->setToolTip(UiQText(kButtons[i].TipSlot));
-        connect(button, &QAbstractButton::clicked, this, [this, id = kButtons[i].Id] { OnCommand(id); });
+        connect(button, &QAbstractButton::clicked, this,
+                [this, id = kButtons[i].Id] { OnCommand(id); });
         buttons_[i] = button;
     }
     struct CaptionSpec {
@@ -193,7 +197,8 @@ void CKestrelDlg::CreateButtons() {
         button->setObjectName(QStringLiteral("Caption%1").arg(captions[i].Id));
         button->SetImage(captions[i].Bitmap);
         button->setToolTip(UiQText(captions[i].TipSlot));
-        connect(button, &QAbstractButton::clicked, this, [this, id = captions[i].Id] { OnCommand(id); });
+        connect(button, &QAbstractButton::clicked, this,
+                [this, id = captions[i].Id] { OnCommand(id); });
         captions_[i] = button;
     }
 }
@@ -239,15 +244,24 @@ QRect CKestrelDlg::ScreenRect() const {
     return s ? s->geometry() : QRect(QPoint(0, 0), MainLayout::kWindowSize);
 }
 
-QWidget* CKestrelDlg::InfoPanel() const { return infoPanel_; }
-QWidget* CKestrelDlg::GSensorView() const { return gsensor_; }
-QWidget* CKestrelDlg::MapWindow() const { return map_; }
-QWidget* CKestrelDlg::FilePanel() const { return filePanel_; }
+QWidget* CKestrelDlg::InfoPanel() const {
+    return infoPanel_;
+}
+QWidget* CKestrelDlg::GSensorView() const {
+    return gsensor_;
+}
+QWidget* CKestrelDlg::MapWindow() const {
+    return map_;
+}
+QWidget* CKestrelDlg::FilePanel() const {
+    return filePanel_;
+}
 
 // ---- Shutdown ----
 
 void CKestrelDlg::Shutdown() {
-    if (shutDown_) return;
+    if (shutDown_)
+        return;
     shutDown_ = true;
     KillTimer(TimerHousekeeping);
     if (!initialised_) {
@@ -268,26 +282,31 @@ void CKestrelDlg::Shutdown() {
     // The box-type index is shared by the whole process and lives until it ends: a worker that
     // still walks a box tree may be reading it.
     for (auto* mutex : {&mutexCache_, &mutexCpSet_}) {
-        if (!*mutex) continue;
+        if (!*mutex)
+            continue;
         (*mutex)->lock();
         (*mutex)->unlock();
         mutex->reset();
     }
-    for (auto& [id, timer] : timers_) timer.stop();
+    for (auto& [id, timer] : timers_)
+        timer.stop();
 }
 
 // ---- Layout ----
 
 void CKestrelDlg::ApplyLayout() {
-    if (!video_) return;
+    if (!video_)
+        return;
     setUpdatesEnabled(false);
     const MainLayoutPlan plan = MainLayout::Plan(displaySize_, fullScreen_, ScreenRect());
-    if (!fullScreen_) setGeometry(QRect(corner_, MainLayout::kWindowSize));
+    if (!fullScreen_)
+        setGeometry(QRect(corner_, MainLayout::kWindowSize));
     video_->SetClientEdge(!fullScreen_);
     video_->setGeometry(plan.Video);
 
     const auto place = [](QWidget* w, const QRect& r, bool shown) {
-        if (shown) w->setGeometry(r);
+        if (shown)
+            w->setGeometry(r);
         w->setVisible(shown);
     };
     place(seekSlider_, plan.Seek, plan.SeekShown);
@@ -303,7 +322,8 @@ void CKestrelDlg::ApplyLayout() {
     place(captions_[CaptionSize], plan.CaptionSize, plan.CaptionsShown);
     place(captions_[CaptionMinimise], plan.CaptionMinimise, plan.CaptionsShown);
     place(volumeSlider_, plan.Volume, plan.VolumeShown);
-    if (progress_->isVisible()) progress_->PlaceOver(this, video_);
+    if (progress_->isVisible())
+        progress_->PlaceOver(this, video_);
 
     captions_[CaptionSize]->setToolTip(UiQText(MainLayout::NextSizeTextSlot(displaySize_)));
     DecideMapOrLogo();
@@ -318,11 +338,13 @@ void CKestrelDlg::NextSize() {
     api_->SetVideoRect(*engine_, zoom_.AnchorX, zoom_.AnchorY, zoom_.OffsetX, zoom_.OffsetY,
                        zoom_.Scale, 0);
     const QPoint kept = MainLayout::KeepOnWorkArea(QRect(pos(), size()), WorkArea());
-    if (kept != pos()) move(kept);
+    if (kept != pos())
+        move(kept);
 }
 
 void CKestrelDlg::SetFullScreen(bool on) {
-    if (on == fullScreen_ || !video_) return;
+    if (on == fullScreen_ || !video_)
+        return;
     if (on) {
         fullScreen_ = true;
         SetStaysOnTop(true);
@@ -349,7 +371,8 @@ void CKestrelDlg::SetStaysOnTop(bool on) {
     // Told to the window system in place: setting the flags on the widget would make a new
     // native window, which hides the window and moves it.
     overrideWindowFlags(flags);
-    if (QWindow* native = windowHandle()) native->setFlags(flags);
+    if (QWindow* native = windowHandle())
+        native->setFlags(flags);
 }
 
 void CKestrelDlg::DecideMapOrLogo() {
@@ -388,13 +411,16 @@ ButtonInputs CKestrelDlg::CollectButtonInputs() const {
 }
 
 void CKestrelDlg::RefreshButtons() {
-    if (!buttons_[0]) return;
+    if (!buttons_[0])
+        return;
     const auto enabled = ButtonEnabling::Compute(CollectButtonInputs());
-    for (size_t i = 0; i < buttons_.size(); ++i) buttons_[i]->setEnabled(enabled[i]);
+    for (size_t i = 0; i < buttons_.size(); ++i)
+        buttons_[i]->setEnabled(enabled[i]);
 }
 
 void CKestrelDlg::SetPlayFace(bool pauseFace) {
-    if (fullScreen_ || !buttons_[ButtonEnabling::PlayPause]) return;
+    if (fullScreen_ || !buttons_[ButtonEnabling::PlayPause])
+        return;
     CSkinButton* play = buttons_[ButtonEnabling::PlayPause];
     play->SetImage(pauseFace ? pictures::kButtonPause : pictures::kButtonPlay);
     play->setToolTip(UiQText(pauseFace ? 11 : 12)); // 一時停止 / 再生
@@ -403,16 +429,20 @@ void CKestrelDlg::SetPlayFace(bool pauseFace) {
 // ---- Playback state the window keeps in order ----
 
 void CKestrelDlg::PauseUnlessPaused() {
-    if (engine_ && engine_->Ready && engine_->PlayState != 3) api_->Pause(*engine_);
+    if (engine_ && engine_->Ready && engine_->PlayState != 3)
+        api_->Pause(*engine_);
 }
 
 void CKestrelDlg::StopPlayback() {
-    if (!engine_ || (engine_->PlayState != 2 && engine_->PlayState != 3)) return;
+    if (!engine_ || (engine_->PlayState != 2 && engine_->PlayState != 3))
+        return;
     std::unique_lock<platform::RecursiveNamedMutex> lock;
-    if (mutexCache_) lock = std::unique_lock(*mutexCache_);
+    if (mutexCache_)
+        lock = std::unique_lock(*mutexCache_);
     seekSlider_->Enabled = 1;
     api_->Stop(*engine_);
-    if (!endHandling_) SetPlayFace(false);
+    if (!endHandling_)
+        SetPlayFace(false);
 }
 
 void CKestrelDlg::ResetPlaybackViews() {
@@ -434,12 +464,14 @@ void CKestrelDlg::ResetPlaybackViews() {
 void CKestrelDlg::ApplyVolume(int value) {
     volume_ = std::clamp(value, 0, kMaxVolume);
     WriteSetting("DISPLAY", "VOLUME", std::to_string(volume_));
-    if (engine_) api_->SetVolume(*engine_, volume_);
+    if (engine_)
+        api_->SetVolume(*engine_, volume_);
     volumeSlider_->SetValue(volume_);
 }
 
 void CKestrelDlg::ShowPopup(QWidget* popup) {
-    if (!popup) return;
+    if (!popup)
+        return;
     popup->show();
     popup->raise();
     popup->activateWindow();
@@ -490,14 +522,16 @@ void CKestrelDlg::OnOpenSource() {
 
 bool CKestrelDlg::event(QEvent* event) {
     const int message = AppEvent::MessageOf(event);
-    if (message < 0) return QWidget::event(event);
+    if (message < 0)
+        return QWidget::event(event);
     const auto* app = static_cast<const AppEvent*>(event);
     OnAppMessage(message, app->WParam(), app->LParam());
     return true;
 }
 
 void CKestrelDlg::OnAppMessage(int message, intptr_t wParam, intptr_t lParam) {
-    if (shutDown_) return;
+    if (shutDown_)
+        return;
     switch (message) {
     case WM_APP_SLIDER_DRAG:
     case WM_APP_SLIDER_PRESS:
@@ -524,9 +558,11 @@ void CKestrelDlg::OnAppMessage(int message, intptr_t wParam, intptr_t lParam) {
 }
 
 void CKestrelDlg::OnSliderMessage(int message, intptr_t id, intptr_t position) {
-    if (waitingForMovie_) return;
+    if (waitingForMovie_)
+        return;
     if (id == IdVolumeSlider) {
-        if (message != WM_APP_SLIDER_PRESS) ApplyVolume(static_cast<int>(position));
+        if (message != WM_APP_SLIDER_PRESS)
+            ApplyVolume(static_cast<int>(position));
         return;
     }
     // The position slider moves an open recording only.
@@ -553,7 +589,8 @@ bool CKestrelDlg::ProgramDriveRemoved() const {
     // The program runs from the vanished source's drive when its own file has gone with it.
     // Comparing path prefixes instead would end the program whenever any folder on its own
     // disk was removed.
-    if (programPath_.isEmpty()) return false;
+    if (programPath_.isEmpty())
+        return false;
     std::error_code ec;
     const std::filesystem::path self(programPath_.toStdString());
     return !std::filesystem::exists(self, ec) && ec != std::errc::permission_denied;
@@ -568,11 +605,14 @@ void CKestrelDlg::OnJobProgress(intptr_t done, intptr_t total) {
 
 // ---- Timers ----
 
-void CKestrelDlg::SetTimer(int id, int periodMs) { timers_[id].start(periodMs, this); }
+void CKestrelDlg::SetTimer(int id, int periodMs) {
+    timers_[id].start(periodMs, this);
+}
 
 void CKestrelDlg::KillTimer(int id) {
     const auto it = timers_.find(id);
-    if (it != timers_.end()) it->second.stop();
+    if (it != timers_.end())
+        it->second.stop();
 }
 
 bool CKestrelDlg::TimerActive(int id) const {
@@ -582,7 +622,8 @@ bool CKestrelDlg::TimerActive(int id) const {
 
 void CKestrelDlg::timerEvent(QTimerEvent* event) {
     for (auto& [id, timer] : timers_) {
-        if (timer.timerId() != event->timerId()) continue;
+        if (timer.timerId() != event->timerId())
+            continue;
         switch (id) {
         case TimerHousekeeping:
             // Once a second: objects whose deletion was deferred are deleted.
@@ -612,15 +653,19 @@ void CKestrelDlg::OnOpenTimeout() {
     // another recording or source.
     SetWaitingForMovie(false);
     folderAdvance_ = 0;
-    for (CSkinButton* button : buttons_) button->setEnabled(false);
+    for (CSkinButton* button : buttons_)
+        button->setEnabled(false);
     buttons_[ButtonEnabling::Browse]->setEnabled(true);
-    if (filePanel_) filePanel_->setEnabled(true);
+    if (filePanel_)
+        filePanel_->setEnabled(true);
 }
 
 void CKestrelDlg::SetWaitingForMovie(bool on) {
     waitingForMovie_ = on ? 1 : 0;
-    if (on) setCursor(Qt::WaitCursor);
-    else unsetCursor();
+    if (on)
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
 }
 
 // ---- Window ----
@@ -629,15 +674,17 @@ void CKestrelDlg::paintEvent(QPaintEvent*) {
     const qreal dpr = devicePixelRatioF();
     const QPixmap* background = bank_.Picture(pictures::kBackground);
     if (background && scaledBackground_.size() != size() * dpr) {
-        scaledBackground_ = background->scaled(size() * dpr, Qt::IgnoreAspectRatio,
-                                               Qt::SmoothTransformation);
+        scaledBackground_ =
+            background->scaled(size() * dpr, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         scaledBackground_.setDevicePixelRatio(dpr);
     }
     surface_.EnsureSize(size());
     {
         QPainter s(&surface_.Bitmap());
-        if (background) s.drawPixmap(0, 0, scaledBackground_);
-        else s.fillRect(rect(), Qt::black);
+        if (background)
+            s.drawPixmap(0, 0, scaledBackground_);
+        else
+            s.fillRect(rect(), Qt::black);
         if (!fullScreen_) {
             surface_.ApplyTextStyle(s);
             s.drawText(QRect(10, 4, 390, 26), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
@@ -649,8 +696,10 @@ void CKestrelDlg::paintEvent(QPaintEvent*) {
 }
 
 void CKestrelDlg::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || fullScreen_) return;
-    if (windowHandle() && windowHandle()->startSystemMove()) return;
+    if (event->button() != Qt::LeftButton || fullScreen_)
+        return;
+    if (windowHandle() && windowHandle()->startSystemMove())
+        return;
     dragging_ = true;
     dragOffset_ = event->globalPosition().toPoint() - pos();
 }
@@ -662,11 +711,13 @@ void CKestrelDlg::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void CKestrelDlg::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) dragging_ = false;
+    if (event->button() == Qt::LeftButton)
+        dragging_ = false;
 }
 
 void CKestrelDlg::moveEvent(QMoveEvent* event) {
-    if (!fullScreen_ && !isMinimized()) corner_ = pos();
+    if (!fullScreen_ && !isMinimized())
+        corner_ = pos();
     QWidget::moveEvent(event);
 }
 

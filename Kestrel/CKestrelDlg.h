@@ -34,17 +34,36 @@ class CSkinSliderCtrl;
 
 class CKestrelDlg : public QWidget {
     Q_OBJECT
-public:
+  public:
     // Commands of the buttons, the caption buttons and the menus.
     enum Command : int {
-        IdClose = 13, IdMinimise = 14, IdNextSize = 15,
-        IdStart = 38000, IdPrevious, IdPlayPause, IdSlower, IdFaster, IdNext, IdSnapshot, IdJoin,
-        IdZoom, IdBrowse, IdDelete, IdSettings, IdCsv, IdObdPanel,
-        IdAspect = 38200, IdFilterFirst = 38700, IdFilterLast = 38705,
+        IdClose = 13,
+        IdMinimise = 14,
+        IdNextSize = 15,
+        IdStart = 38000,
+        IdPrevious,
+        IdPlayPause,
+        IdSlower,
+        IdFaster,
+        IdNext,
+        IdSnapshot,
+        IdJoin,
+        IdZoom,
+        IdBrowse,
+        IdDelete,
+        IdSettings,
+        IdCsv,
+        IdObdPanel,
+        IdAspect = 38200,
+        IdFilterFirst = 38700,
+        IdFilterLast = 38705,
     };
     enum Control : int { IdSeekSlider = 38100, IdVolumeSlider = 38101, IdProgressBar = 38102 };
     enum Timer : int {
-        TimerTick = 100, TimerOpen = 101, TimerOpenTimeout = 102, TimerHousekeeping = 103,
+        TimerTick = 100,
+        TimerOpen = 101,
+        TimerOpenTimeout = 102,
+        TimerHousekeeping = 103,
         TimerIgnoreEnd = 104,
     };
     enum Caption : int { CaptionClose = 0, CaptionSize = 1, CaptionMinimise = 2 };
@@ -96,7 +115,7 @@ public:
     CSkinDialog* ObdPanel() const { return obdPanel_; }
     const CResourceImage& Pictures() const { return bank_; }
 
-protected:
+  protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -107,7 +126,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void timerEvent(QTimerEvent* event) override;
 
-private:
+  private:
     void CreateChildren();
     void CreateButtons();
     void CreatePopups();

@@ -17,7 +17,8 @@ void CMovieStatic::PostAppMessage(int message, intptr_t wParam, intptr_t lParam)
 }
 
 void CMovieStatic::SetClientEdge(bool on) {
-    if (clientEdge_ == on) return;
+    if (clientEdge_ == on)
+        return;
     clientEdge_ = on;
     update();
 }
@@ -41,7 +42,8 @@ bool CMovieStatic::event(QEvent* event) {
 void CMovieStatic::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
-    if (!clientEdge_) return;
+    if (!clientEdge_)
+        return;
     // A sunken edge two pixels wide: dark above and to the left, light below and to the right.
     const QRect r = rect().adjusted(0, 0, -1, -1);
     painter.setPen(QColor(0x0b, 0x0d, 0x10));
@@ -56,6 +58,8 @@ void CMovieStatic::paintEvent(QPaintEvent*) {
 }
 
 // Clicks on the picture belong to the picture, not to the window behind it.
-void CMovieStatic::mousePressEvent(QMouseEvent* event) { event->accept(); }
+void CMovieStatic::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+}
 
 } // namespace kestrel

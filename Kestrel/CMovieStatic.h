@@ -9,7 +9,7 @@ namespace kestrel {
 
 class CMovieStatic : public QWidget, public VideoWindow {
     Q_OBJECT
-public:
+  public:
     static constexpr int kId = 1000;
 
     // `owner` receives the forwarded messages.
@@ -23,12 +23,12 @@ public:
     void SetClientEdge(bool on);
     bool ClientEdge() const { return clientEdge_; }
 
-protected:
+  protected:
     bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
-private:
+  private:
     QWidget* owner_;
     int verticalDpi_;
     bool clientEdge_ = true;

@@ -22,9 +22,12 @@ ZoomState ZoomState::ResetFor(int displaySize) {
 
 int MainLayout::NextSizeTextSlot(int displaySize) {
     switch (displaySize) {
-    case SizeSmall: return 8;  // "中"
-    case SizeMedium: return 7; // "大"
-    default: return 18;        // "小"
+    case SizeSmall:
+        return 8; // "中"
+    case SizeMedium:
+        return 7; // "大"
+    default:
+        return 18; // "小"
     }
 }
 
@@ -51,7 +54,8 @@ MainLayoutPlan MainLayout::Plan(int displaySize, bool fullScreen, const QRect& s
         plan.GSensorShown = true;
         plan.MapLogo = QRect(vRight, v.y(), 452, 392);
         plan.MapLogoShown = true;
-        plan.FilePanel = QRect(QPoint(vRight, v.y() + 392), QPoint(vRight + 452, 660) - QPoint(1, 1));
+        plan.FilePanel =
+            QRect(QPoint(vRight, v.y() + 392), QPoint(vRight + 452, 660) - QPoint(1, 1));
         plan.FilePanelShown = true;
         break;
     case SizeMedium:
@@ -86,12 +90,16 @@ MainLayoutPlan MainLayout::Plan(int displaySize, bool fullScreen, const QRect& s
 
 QPoint MainLayout::KeepOnWorkArea(const QRect& window, const QRect& workArea) {
     QPoint at = window.topLeft();
-    if (at.x() < 0) at.setX(0);
-    if (at.y() < 0) at.setY(0);
+    if (at.x() < 0)
+        at.setX(0);
+    if (at.y() < 0)
+        at.setY(0);
     const int workRight = workArea.x() + workArea.width();
     const int workBottom = workArea.y() + workArea.height();
-    if (at.x() + window.width() > workRight) at.setX(workRight - window.width());
-    if (at.y() + window.height() > workBottom) at.setY(workBottom - window.height());
+    if (at.x() + window.width() > workRight)
+        at.setX(workRight - window.width());
+    if (at.y() + window.height() > workBottom)
+        at.setY(workBottom - window.height());
     return at;
 }
 

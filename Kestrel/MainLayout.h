@@ -48,7 +48,7 @@ struct MainLayoutPlan {
 };
 
 class MainLayout {
-public:
+  public:
     static constexpr QSize kWindowSize{1120, 700};
     static constexpr int kButtonSide = 32;
 

@@ -25,7 +25,7 @@ struct MapOrLogoChoice {
 };
 
 class MapOrLogo {
-public:
+  public:
     static MapOrLogoChoice Decide(const MapOrLogoInputs& in);
 };
 

@@ -26,7 +26,8 @@ std::array<std::optional<QFont>, SharedFonts::kCount>& Fonts() {
 
 // a * b / c rounded half away from zero, with a wide intermediate.
 int MulDiv(int a, int b, int c) {
-    if (c == 0) return -1;
+    if (c == 0)
+        return -1;
     const int64_t product = static_cast<int64_t>(a) * b;
     const int64_t half = (c > 0 ? c : -c) / 2;
     const bool negative = (product < 0) != (c < 0);
@@ -55,18 +56,24 @@ void SharedFonts::Create(const QString& faceName, double dpiX, double dpiY) {
 }
 
 void SharedFonts::Destroy() {
-    for (auto& font : Fonts()) font.reset();
+    for (auto& font : Fonts())
+        font.reset();
 }
 
-bool SharedFonts::Created() { return Fonts()[F9].has_value(); }
+bool SharedFonts::Created() {
+    return Fonts()[F9].has_value();
+}
 
 const QFont& SharedFonts::Get(Id id) {
     const auto& font = Fonts()[id];
-    if (font) return *font;
+    if (font)
+        return *font;
     static const QFont fallback;
     return fallback;
 }
 
-int SharedFonts::Points(Id id) { return kPoints[id]; }
+int SharedFonts::Points(Id id) {
+    return kPoints[id];
+}
 
 } // namespace kestrel

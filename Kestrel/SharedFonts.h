@@ -8,7 +8,7 @@
 namespace kestrel {
 
 class SharedFonts {
-public:
+  public:
     enum Id { F9, F10, F13, F17, F22, kCount };
 
     // Character height in pixels of a `points` font on a screen of dpiX by dpiY pixels per

@@ -6,7 +6,8 @@ int UserLanguage::IdOf(const QLocale& locale) {
     if (locale.language() == QLocale::English && locale.territory() == QLocale::UnitedStates) {
         return kUsEnglish;
     }
-    if (locale.language() == QLocale::Japanese) return kJapanese;
+    if (locale.language() == QLocale::Japanese)
+        return kJapanese;
     return 0;
 }
 

@@ -5,7 +5,7 @@
 namespace kestrel {
 
 class UserLanguage {
-public:
+  public:
     static constexpr int kUsEnglish = 1033;
     static constexpr int kJapanese = 1041;
 

@@ -12,7 +12,7 @@ class QWidget;
 namespace kestrel {
 
 class FolderBrowser {
-public:
+  public:
     // The folder the picker opens on: the value of section/key, or the settings folder when
     // that value is empty.
     static std::filesystem::path StartFolder(std::string_view section, std::string_view key);

@@ -1,9 +1,9 @@
 #include "settings/IniFile.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <optional>
-#include <algorithm>
 #include <system_error>
 #include <vector>
 
@@ -17,39 +17,51 @@ struct Lines {
 
 std::string_view Trim(std::string_view s) {
     const auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+    while (!s.empty() && blank(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && blank(s.back()))
+        s.remove_suffix(1);
     return s;
 }
 
 bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
+    if (a.size() != b.size())
+        return false;
     for (size_t i = 0; i < a.size(); ++i) {
         char x = a[i];
         char y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-        if (x != y) return false;
+        if (x >= 'A' && x <= 'Z')
+            x = static_cast<char>(x - 'A' + 'a');
+        if (y >= 'A' && y <= 'Z')
+            y = static_cast<char>(y - 'A' + 'a');
+        if (x != y)
+            return false;
     }
     return true;
 }
 
-bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
+bool HasLineBreak(std::string_view s) {
+    return s.find_first_of("\r\n") != std::string_view::npos;
+}
 
 std::optional<Lines> Load(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
+    if (!in)
+        return std::nullopt;
     std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (all.compare(0, 3, "\xEF\xBB\xBF") == 0) all.erase(0, 3);
+    if (all.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        all.erase(0, 3);
     Lines lines;
     size_t start = 0;
     while (start < all.size()) {
         size_t end = all.find('\n', start);
-        if (end == std::string::npos) end = all.size();
+        if (end == std::string::npos)
+            end = all.size();
         std::string line = all.substr(start, end - start);
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
-            if (lines.Text.empty()) lines.Crlf = true;
+            if (lines.Text.empty())
+                lines.Crlf = true;
         }
         lines.Text.push_back(std::move(line));
         start = end + 1;
@@ -60,9 +72,11 @@ std::optional<Lines> Load(const std::filesystem::path& path) {
 // The section name of a "[name]" line.
 std::optional<std::string_view> SectionOf(std::string_view line) {
     line = Trim(line);
-    if (line.empty() || line.front() != '[') return std::nullopt;
+    if (line.empty() || line.front() != '[')
+        return std::nullopt;
     const size_t close = line.find(']');
-    if (close == std::string_view::npos) return std::nullopt;
+    if (close == std::string_view::npos)
+        return std::nullopt;
     return Trim(line.substr(1, close - 1));
 }
 
@@ -73,9 +87,11 @@ struct KeyLine {
 
 std::optional<KeyLine> KeyOf(std::string_view line) {
     const std::string_view trimmed = Trim(line);
-    if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '#') return std::nullopt;
+    if (trimmed.empty() || trimmed.front() == ';' || trimmed.front() == '#')
+        return std::nullopt;
     const size_t eq = line.find('=');
-    if (eq == std::string_view::npos) return std::nullopt;
+    if (eq == std::string_view::npos)
+        return std::nullopt;
     return KeyLine{Trim(line.substr(0, eq)), Trim(line.substr(eq + 1))};
 }
 
@@ -90,7 +106,8 @@ std::string_view Unquote(std::string_view v) {
 std::optional<size_t> FindSection(const Lines& lines, std::string_view section) {
     for (size_t i = 0; i < lines.Text.size(); ++i) {
         const auto name = SectionOf(lines.Text[i]);
-        if (name && SameName(*name, section)) return i;
+        if (name && SameName(*name, section))
+            return i;
     }
     return std::nullopt;
 }
@@ -98,13 +115,17 @@ std::optional<size_t> FindSection(const Lines& lines, std::string_view section) 
 std::optional<std::string> Lookup(const std::filesystem::path& path, std::string_view section,
                                   std::string_view key) {
     const auto lines = Load(path);
-    if (!lines) return std::nullopt;
+    if (!lines)
+        return std::nullopt;
     const auto header = FindSection(*lines, section);
-    if (!header) return std::nullopt;
+    if (!header)
+        return std::nullopt;
     for (size_t i = *header + 1; i < lines->Text.size(); ++i) {
-        if (SectionOf(lines->Text[i])) break;
+        if (SectionOf(lines->Text[i]))
+            break;
         const auto entry = KeyOf(lines->Text[i]);
-        if (entry && SameName(entry->Key, key)) return std::string(Unquote(entry->Value));
+        if (entry && SameName(entry->Key, key))
+            return std::string(Unquote(entry->Value));
     }
     return std::nullopt;
 }
@@ -114,9 +135,11 @@ bool Store(const std::filesystem::path& path, const Lines& lines) {
     temp += ".new";
     {
         std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
+        if (!out)
+            return false;
         const char* eol = lines.Crlf ? "\r\n" : "\n";
-        for (const auto& line : lines.Text) out << line << eol;
+        for (const auto& line : lines.Text)
+            out << line << eol;
         out.flush();
         if (!out) {
             out.close();
@@ -152,12 +175,15 @@ std::string IniFile::ReadWhole(std::string_view section, std::string_view key) c
 bool IniFile::Write(std::string_view section, std::string_view key, std::string_view value) const {
     section = Trim(section);
     key = Trim(key);
-    if (section.empty() || key.empty()) return false;
-    if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value)) return false;
+    if (section.empty() || key.empty())
+        return false;
+    if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value))
+        return false;
 
     Lines lines = Load(path_).value_or(Lines{});
     // Lines that end the file without text are dropped, so that appending stays tidy.
-    while (!lines.Text.empty() && Trim(lines.Text.back()).empty()) lines.Text.pop_back();
+    while (!lines.Text.empty() && Trim(lines.Text.back()).empty())
+        lines.Text.pop_back();
 
     std::string entry = std::string(key) + "=" + std::string(value);
     const auto header = FindSection(lines, section);
@@ -168,13 +194,15 @@ bool IniFile::Write(std::string_view section, std::string_view key, std::string_
     }
     size_t insertAt = *header + 1;
     for (size_t i = *header + 1; i < lines.Text.size(); ++i) {
-        if (SectionOf(lines.Text[i])) break;
+        if (SectionOf(lines.Text[i]))
+            break;
         const auto existing = KeyOf(lines.Text[i]);
         if (existing && SameName(existing->Key, key)) {
             lines.Text[i] = std::move(entry);
             return Store(path_, lines);
         }
-        if (!Trim(lines.Text[i]).empty()) insertAt = i + 1;
+        if (!Trim(lines.Text[i]).empty())
+            insertAt = i + 1;
     }
     lines.Text.insert(lines.Text.begin() + static_cast<std::ptrdiff_t>(insertAt), std::move(entry));
     return Store(path_, lines);
@@ -186,11 +214,15 @@ std::string IniFile::CutToUtf16Units(std::string_view text, size_t units) {
     while (i < text.size()) {
         const auto lead = static_cast<unsigned char>(text[i]);
         size_t bytes = 1;
-        if (lead >= 0xF0) bytes = 4;
-        else if (lead >= 0xE0) bytes = 3;
-        else if (lead >= 0xC0) bytes = 2;
+        if (lead >= 0xF0)
+            bytes = 4;
+        else if (lead >= 0xE0)
+            bytes = 3;
+        else if (lead >= 0xC0)
+            bytes = 2;
         const size_t need = bytes == 4 ? 2 : 1; // outside the basic plane: a surrogate pair
-        if (used + need > units) break;
+        if (used + need > units)
+            break;
         used += need;
         i += bytes;
     }

@@ -10,7 +10,7 @@
 namespace kestrel {
 
 class IniFile {
-public:
+  public:
     // A read hands back at most this many UTF-16 units, as a 260-unit buffer would.
     static constexpr size_t kReadLimit = 259;
 
@@ -36,7 +36,7 @@ public:
     // `text` cut to at most `units` UTF-16 units, never inside a character.
     static std::string CutToUtf16Units(std::string_view text, size_t units);
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

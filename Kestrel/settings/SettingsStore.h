@@ -11,7 +11,7 @@
 namespace kestrel {
 
 class SettingsStore {
-public:
+  public:
     static constexpr const char* kFileName = "Default_Folder.ini";
 
     // Takes the current directory as the settings folder. The main window calls it once while

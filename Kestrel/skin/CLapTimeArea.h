@@ -8,7 +8,7 @@ namespace kestrel {
 class COffScreenDC;
 
 class CLapTimeArea {
-public:
+  public:
     explicit CLapTimeArea(COffScreenDC& surface) : surface_(surface) {}
     ~CLapTimeArea();
     CLapTimeArea(const CLapTimeArea&) = delete;
@@ -16,7 +16,7 @@ public:
 
     void Setup(const QFont& font);
 
-private:
+  private:
     COffScreenDC& surface_;
     QFont previousFont_;
     bool set_ = false;

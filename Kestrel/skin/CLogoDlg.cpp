@@ -16,7 +16,8 @@ int CLogoDlg::PictureId() const {
 
 void CLogoDlg::paintEvent(QPaintEvent*) {
     const QPixmap* picture = bank_.Picture(PictureId());
-    if (!picture) return;
+    if (!picture)
+        return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawPixmap(rect(), *picture);
@@ -25,6 +26,8 @@ void CLogoDlg::paintEvent(QPaintEvent*) {
 }
 
 // A click on the panel belongs to the panel, not to the window behind it.
-void CLogoDlg::mousePressEvent(QMouseEvent* event) { event->accept(); }
+void CLogoDlg::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+}
 
 } // namespace kestrel

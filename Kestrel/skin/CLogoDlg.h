@@ -9,7 +9,7 @@ class CResourceImage;
 
 class CLogoDlg : public QWidget {
     Q_OBJECT
-public:
+  public:
     enum Variant { WithNotice = 0, Plain = 1 };
 
     CLogoDlg(const CResourceImage& bank, QWidget* parent);
@@ -19,11 +19,11 @@ public:
     // The picture number the variant shows.
     int PictureId() const;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
-private:
+  private:
     const CResourceImage& bank_;
 };
 

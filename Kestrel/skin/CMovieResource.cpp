@@ -17,7 +17,8 @@ CMovieResource::~CMovieResource() {
         stop_ = true;
     }
     wake_.notify_all();
-    if (thread_.joinable()) thread_.join();
+    if (thread_.joinable())
+        thread_.join();
 }
 
 void CMovieResource::SetWatchedPath(const std::filesystem::path& path) {
@@ -33,14 +34,17 @@ std::filesystem::path CMovieResource::WatchedPath() const {
 
 bool CMovieResource::CheckOnce() {
     std::filesystem::path path = WatchedPath();
-    if (path.empty()) return false;
+    if (path.empty())
+        return false;
     std::error_code ec;
     const bool exists = std::filesystem::exists(path, ec);
     // A path that may not be examined may still be there; any other failure (a card pulled out
     // while mounted answers with I/O errors) counts as gone.
-    if (exists || ec == std::errc::permission_denied) return false;
+    if (exists || ec == std::errc::permission_denied)
+        return false;
     std::lock_guard lock(mutex_);
-    if (path_ != path) return false; // the owner has moved on to another source meanwhile
+    if (path_ != path)
+        return false; // the owner has moved on to another source meanwhile
     path_.clear();
     gone_ = 1;
     return true;
@@ -50,7 +54,8 @@ void CMovieResource::Loop() {
     std::unique_lock lock(mutex_);
     while (!stop_) {
         lock.unlock();
-        if (CheckOnce()) PostAppEvent(notify_, WM_APP_SOURCE_GONE, 0, 0);
+        if (CheckOnce())
+            PostAppEvent(notify_, WM_APP_SOURCE_GONE, 0, 0);
         lock.lock();
         wake_.wait_for(lock, std::chrono::milliseconds(kPeriodMs), [this] { return stop_; });
     }

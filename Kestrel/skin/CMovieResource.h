@@ -13,7 +13,7 @@ class QObject;
 namespace kestrel {
 
 class CMovieResource {
-public:
+  public:
     static constexpr int kPeriodMs = 100;
 
     // Starts the watcher; `notify` must outlive it.
@@ -30,7 +30,7 @@ public:
     int Gone() const { return gone_.load(); }
     bool Running() const { return thread_.joinable(); }
 
-private:
+  private:
     void Loop();
     // One look at the path; true when it has just gone.
     bool CheckOnce();

@@ -10,7 +10,11 @@ int CMsgBox::Show(const QString& text, const QString& caption, int type) {
     return dialog.exec();
 }
 
-QString CMsgBox::QuestionCaption() { return UiQText(106); }
-QString CMsgBox::DoneCaption() { return UiQText(49); }
+QString CMsgBox::QuestionCaption() {
+    return UiQText(106);
+}
+QString CMsgBox::DoneCaption() {
+    return UiQText(49);
+}
 
 } // namespace kestrel

@@ -8,7 +8,7 @@ class QWidget;
 namespace kestrel {
 
 class CMsgBox {
-public:
+  public:
     explicit CMsgBox(QWidget* owner = nullptr) : owner_(owner) {}
 
     // Shows the message modally over the owner; type 0 offers OK, type 1 OK and cancel.
@@ -19,7 +19,7 @@ public:
     static QString QuestionCaption();
     static QString DoneCaption();
 
-private:
+  private:
     QWidget* owner_;
 };
 

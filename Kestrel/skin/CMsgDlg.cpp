@@ -50,7 +50,8 @@ QSize CMsgDlg::MeasureText(const QString& text, const QFont& font) {
     int widest = 0;
     int height = 0;
     for (QString line : text.split(QLatin1Char('\n'))) {
-        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
         widest = std::max(widest, metrics.horizontalAdvance(line));
         height += metrics.height();
     }
@@ -61,8 +62,10 @@ void CMsgDlg::Arrange(int type, QWidget* owner) {
     const QSize text = MeasureText(message_->text(), SharedFonts::Font10());
     const QSize size(text.width() + 80, text.height() + 140);
     QRect around;
-    if (owner) around = owner->window()->frameGeometry();
-    else if (const QScreen* screen = QGuiApplication::primaryScreen()) around = screen->geometry();
+    if (owner)
+        around = owner->window()->frameGeometry();
+    else if (const QScreen* screen = QGuiApplication::primaryScreen())
+        around = screen->geometry();
     setFixedSize(size);
     move(around.center().x() - size.width() / 2, around.center().y() - size.height() / 2);
 

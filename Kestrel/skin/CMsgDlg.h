@@ -13,7 +13,7 @@ namespace kestrel {
 
 class CMsgDlg : public CSkinDialog {
     Q_OBJECT
-public:
+  public:
     enum Type { OkOnly = 0, OkCancel = 1 };
     enum Result { IdOk = 1, IdCancel = 2 };
     static constexpr int kMessageId = 1009;
@@ -33,10 +33,10 @@ public:
     void accept() override { done(IdOk); }
     void reject() override { done(IdCancel); }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     void Arrange(int type, QWidget* owner);
 
     QLabel* message_;

@@ -16,7 +16,8 @@ void COffScreenDC::Create(QSize size, qreal dpr) {
 }
 
 void COffScreenDC::EnsureSize(QSize size) {
-    if (IsValid() && size_.width() >= size.width() && size_.height() >= size.height()) return;
+    if (IsValid() && size_.width() >= size.width() && size_.height() >= size.height())
+        return;
     Create(size_.expandedTo(size), dpr_);
 }
 
@@ -33,7 +34,8 @@ void COffScreenDC::ApplyTextStyle(QPainter& painter) const {
 }
 
 void COffScreenDC::CopyTo(QPainter& painter, QPoint at, QSize size) const {
-    if (!IsValid()) return;
+    if (!IsValid())
+        return;
     CResourceImage::DrawPart(painter, QRectF(at, size), bitmap_, QRectF(QPointF(0, 0), size));
 }
 

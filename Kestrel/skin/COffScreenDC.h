@@ -11,7 +11,7 @@ class QPainter;
 namespace kestrel {
 
 class COffScreenDC {
-public:
+  public:
     // Makes the surface `size` logical pixels large at device pixel ratio `dpr`.
     void Create(QSize size, qreal dpr);
     // Makes it larger when `size` does not fit; keeps it otherwise.
@@ -33,7 +33,7 @@ public:
     // Copies the part (0, 0, size) of the surface to `painter` at `at`.
     void CopyTo(QPainter& painter, QPoint at, QSize size) const;
 
-private:
+  private:
     QPixmap bitmap_;
     QSize size_;
     qreal dpr_ = 1.0;

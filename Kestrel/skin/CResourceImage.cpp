@@ -13,10 +13,11 @@ namespace {
 
 // The bank's pictures in load order.
 constexpr int kBankOrder[] = {
-    pictures::kBackground,  pictures::kLogo,           pictures::kLogoOffline,
-    pictures::kQualityBadges[0], pictures::kQualityBadges[1], pictures::kQualityBadges[2],
-    pictures::kQualityBadges[3], pictures::kQualityBadges[4], pictures::kQualityBadges[5],
-    pictures::kAppIcon,
+    pictures::kBackground,       pictures::kLogo,
+    pictures::kLogoOffline,      pictures::kQualityBadges[0],
+    pictures::kQualityBadges[1], pictures::kQualityBadges[2],
+    pictures::kQualityBadges[3], pictures::kQualityBadges[4],
+    pictures::kQualityBadges[5], pictures::kAppIcon,
 };
 
 } // namespace
@@ -29,7 +30,8 @@ void CResourceImage::Load(const QWidget* window) {
     obdCanvas_.fill(Qt::black);
     for (const int id : kBankOrder) {
         QPixmap picture = SkinArtwork::Make(id, dpr);
-        if (!picture.isNull()) pictures_.emplace(id, std::move(picture));
+        if (!picture.isNull())
+            pictures_.emplace(id, std::move(picture));
     }
 }
 
@@ -43,11 +45,15 @@ const QPixmap* CResourceImage::Picture(int id) const {
     return it == pictures_.end() ? nullptr : &it->second;
 }
 
-QPixmap CResourceImage::LoadSkinBitmap(int id, qreal dpr) { return SkinArtwork::Make(id, dpr); }
+QPixmap CResourceImage::LoadSkinBitmap(int id, qreal dpr) {
+    return SkinArtwork::Make(id, dpr);
+}
 
 qreal CResourceImage::RatioFor(const QWidget* window) {
-    if (window && window->screen()) return window->screen()->devicePixelRatio();
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) return screen->devicePixelRatio();
+    if (window && window->screen())
+        return window->screen()->devicePixelRatio();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        return screen->devicePixelRatio();
     return 1.0;
 }
 

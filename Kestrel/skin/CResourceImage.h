@@ -13,7 +13,7 @@ class QWidget;
 namespace kestrel {
 
 class CResourceImage {
-public:
+  public:
     // Loads every picture of the bank, in the bank's order, at the device pixel ratio of the
     // screen `window` is on (any screen when it is none).
     void Load(const QWidget* window);
@@ -33,7 +33,7 @@ public:
     static void DrawPart(QPainter& painter, const QRectF& target, const QPixmap& picture,
                          const QRectF& source);
 
-private:
+  private:
     std::map<int, QPixmap> pictures_;
     QPixmap obdCanvas_;
 };

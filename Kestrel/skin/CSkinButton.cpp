@@ -16,7 +16,8 @@ CSkinButton::CSkinButton(int id, QSize cell, QWidget* parent)
 
 bool CSkinButton::SetImage(int bitmapId) {
     const QPixmap strip = CResourceImage::LoadSkinBitmap(bitmapId, CResourceImage::RatioFor(this));
-    if (strip.isNull()) return false;
+    if (strip.isNull())
+        return false;
     Frozen = 1;
     cells_.clear();
     const qreal dpr = strip.devicePixelRatio();
@@ -34,30 +35,36 @@ bool CSkinButton::SetImage(int bitmapId) {
 }
 
 CSkinButton::Cell CSkinButton::StateCell() const {
-    if (!isEnabled()) return Disabled;
-    if (isDown() || isChecked() || PressedLook) return Pressed;
+    if (!isEnabled())
+        return Disabled;
+    if (isDown() || isChecked() || PressedLook)
+        return Pressed;
     return Normal;
 }
 
 CSkinButton::Cell CSkinButton::CurrentCell() const {
     const Cell cell = StateCell();
-    if (cell == Normal && hovered_ && !PressedLook) return Hover;
+    if (cell == Normal && hovered_ && !PressedLook)
+        return Hover;
     return cell;
 }
 
 void CSkinButton::DrawCell(QPainter& painter, Cell cell, QPoint at) const {
-    if (static_cast<size_t>(cell) < cells_.size()) painter.drawPixmap(at, cells_[cell]);
+    if (static_cast<size_t>(cell) < cells_.size())
+        painter.drawPixmap(at, cells_[cell]);
 }
 
 void CSkinButton::paintEvent(QPaintEvent*) {
-    if (Frozen) return;
+    if (Frozen)
+        return;
     QPainter painter(this);
     DrawCell(painter, CurrentCell(), QPoint(0, 0));
 }
 
 void CSkinButton::enterEvent(QEnterEvent* event) {
     hovered_ = true;
-    if (!Frozen && !PressedLook) update();
+    if (!Frozen && !PressedLook)
+        update();
     QAbstractButton::enterEvent(event);
 }
 
@@ -67,7 +74,11 @@ void CSkinButton::leaveEvent(QEvent* event) {
     QAbstractButton::leaveEvent(event);
 }
 
-void CSkinButton::keyPressEvent(QKeyEvent* event) { event->accept(); }
-void CSkinButton::keyReleaseEvent(QKeyEvent* event) { event->accept(); }
+void CSkinButton::keyPressEvent(QKeyEvent* event) {
+    event->accept();
+}
+void CSkinButton::keyReleaseEvent(QKeyEvent* event) {
+    event->accept();
+}
 
 } // namespace kestrel

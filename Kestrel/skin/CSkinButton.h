@@ -11,7 +11,7 @@ namespace kestrel {
 
 class CSkinButton : public QAbstractButton {
     Q_OBJECT
-public:
+  public:
     enum Cell { Normal = 0, Hover = 1, Pressed = 2, Disabled = 3 };
 
     // `id` is the command the button stands for; `cell` the size of one state picture.
@@ -36,7 +36,7 @@ public:
 
     QSize sizeHint() const override { return cellSize_; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
@@ -47,7 +47,7 @@ protected:
     Cell StateCell() const;
     void DrawCell(QPainter& painter, Cell cell, QPoint at) const;
 
-private:
+  private:
     int id_;
     QSize cellSize_;
     int imageId_ = 0;

@@ -13,20 +13,23 @@ CSkinCheckButton::CSkinCheckButton(int id, const QString& text, QWidget* parent)
 }
 
 QSize CSkinCheckButton::sizeHint() const {
-    return QSize(16 + fontMetrics().horizontalAdvance(text()), std::max(20, fontMetrics().height()));
+    return QSize(16 + fontMetrics().horizontalAdvance(text()),
+                 std::max(20, fontMetrics().height()));
 }
 
 void CSkinCheckButton::paintEvent(QPaintEvent*) {
-    if (Frozen) return;
+    if (Frozen)
+        return;
     QPainter painter(this);
     Cell cell = StateCell();
-    if (cell == Normal && boxHovered_ && !PressedLook) cell = Hover;
+    if (cell == Normal && boxHovered_ && !PressedLook)
+        cell = Hover;
     DrawCell(painter, cell, BoxRect().topLeft());
     painter.setFont(font());
-    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                   QPalette::WindowText));
-    painter.drawText(rect().adjusted(16, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                     text().left(259));
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+    painter.drawText(rect().adjusted(16, 0, 0, 0),
+                     Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text().left(259));
 }
 
 void CSkinCheckButton::enterEvent(QEnterEvent* event) {

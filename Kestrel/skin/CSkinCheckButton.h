@@ -6,7 +6,7 @@ namespace kestrel {
 
 class CSkinCheckButton : public CSkinButton {
     Q_OBJECT
-public:
+  public:
     static constexpr int kBox = 12;
 
     CSkinCheckButton(int id, const QString& text, QWidget* parent);
@@ -18,13 +18,13 @@ public:
 
     QSize sizeHint() const override;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
-private:
+  private:
     bool boxHovered_ = false;
 };
 

@@ -9,8 +9,7 @@
 
 namespace kestrel {
 
-CSkinDialog::CSkinDialog(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
+CSkinDialog::CSkinDialog(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint) {
     setFont(SharedFonts::Font10());
 }
 
@@ -26,7 +25,8 @@ CSkinButton* CSkinDialog::CreateCloseButton(int id) {
 }
 
 void CSkinDialog::PlaceCloseButton() {
-    if (closeButton_) closeButton_->setGeometry(width() - 20, 4, 13, 12);
+    if (closeButton_)
+        closeButton_->setGeometry(width() - 20, 4, 13, 12);
 }
 
 void CSkinDialog::resizeEvent(QResizeEvent* event) {

@@ -10,7 +10,7 @@ class CSkinButton;
 
 class CSkinDialog : public QDialog {
     Q_OBJECT
-public:
+  public:
     static constexpr int kTitleHeight = 20;
 
     explicit CSkinDialog(QWidget* parent = nullptr);
@@ -20,7 +20,7 @@ public:
     CSkinButton* CreateCloseButton(int id);
     CSkinButton* CloseButton() const { return closeButton_; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -30,7 +30,7 @@ protected:
     // The title strip with the icon and the title.
     void PaintTitleStrip(QPainter& painter);
 
-private:
+  private:
     void PlaceCloseButton();
 
     CSkinButton* closeButton_ = nullptr;

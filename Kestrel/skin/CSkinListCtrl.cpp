@@ -14,7 +14,7 @@ constexpr int kCell = 12;
 
 // Draws the row's state picture in front of the first column's text.
 class StateImageDelegate : public QStyledItemDelegate {
-public:
+  public:
     // The list owns its delegate: setItemDelegate does not take it.
     explicit StateImageDelegate(CSkinListCtrl* list) : QStyledItemDelegate(list), list_(list) {}
 
@@ -34,7 +34,7 @@ public:
         QStyledItemDelegate::paint(painter, textOption, index);
     }
 
-private:
+  private:
     const CSkinListCtrl* list_;
 };
 
@@ -63,12 +63,14 @@ int CSkinListCtrl::StateImageOf(int row) const {
 }
 
 void CSkinListCtrl::SetStateImage(int row, int image) {
-    if (QTreeWidgetItem* item = topLevelItem(row)) item->setData(0, kStateRole, image);
+    if (QTreeWidgetItem* item = topLevelItem(row))
+        item->setData(0, kStateRole, image);
 }
 
 const QPixmap* CSkinListCtrl::StatePicture(int image) const {
     // State image n is cell n - 1 of the strip.
-    if (image < 1 || static_cast<size_t>(image) > cells_.size()) return nullptr;
+    if (image < 1 || static_cast<size_t>(image) > cells_.size())
+        return nullptr;
     return &cells_[static_cast<size_t>(image - 1)];
 }
 
@@ -78,9 +80,11 @@ int CSkinListCtrl::RowAt(QPoint viewportPos) const {
 }
 
 void CSkinListCtrl::HotTrack(QPoint viewportPos) {
-    if (hotItem_ >= 0 && StateImageOf(hotItem_) == UnmarkedHot) SetStateImage(hotItem_, Unmarked);
+    if (hotItem_ >= 0 && StateImageOf(hotItem_) == UnmarkedHot)
+        SetStateImage(hotItem_, Unmarked);
     hotItem_ = RowAt(viewportPos);
-    if (hotItem_ >= 0 && StateImageOf(hotItem_) == Unmarked) SetStateImage(hotItem_, UnmarkedHot);
+    if (hotItem_ >= 0 && StateImageOf(hotItem_) == Unmarked)
+        SetStateImage(hotItem_, UnmarkedHot);
 }
 
 void CSkinListCtrl::mouseMoveEvent(QMouseEvent* event) {
@@ -89,15 +93,18 @@ void CSkinListCtrl::mouseMoveEvent(QMouseEvent* event) {
 }
 
 bool CSkinListCtrl::viewportEvent(QEvent* event) {
-    if (event->type() == QEvent::Leave) HotTrack(QPoint(-1, -1));
+    if (event->type() == QEvent::Leave)
+        HotTrack(QPoint(-1, -1));
     return QTreeWidget::viewportEvent(event);
 }
 
 void CSkinListCtrl::mouseReleaseEvent(QMouseEvent* event) {
     QTreeWidget::mouseReleaseEvent(event);
-    if (event->button() != Qt::LeftButton) return;
+    if (event->button() != Qt::LeftButton)
+        return;
     const int row = RowAt(event->position().toPoint());
-    if (row < 0) return;
+    if (row < 0)
+        return;
     const int current = StateImageOf(row);
     const int image = current == Unmarked || current == UnmarkedHot ? Marked : Unmarked;
     SetStateImage(row, image);

@@ -10,7 +10,7 @@ namespace kestrel {
 
 class CSkinListCtrl : public QTreeWidget {
     Q_OBJECT
-public:
+  public:
     enum StateImage { NoMark = 0, Unmarked = 1, UnmarkedHot = 2, Marked = 3 };
 
     // `stripId` is the picture of the check cells (normal, hover, marked, disabled).
@@ -23,15 +23,15 @@ public:
     // The state picture `image` draws, or nullptr for none.
     const QPixmap* StatePicture(int image) const;
 
-signals:
+  signals:
     void MarkToggled(int row, int image);
 
-protected:
+  protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     bool viewportEvent(QEvent* event) override;
 
-private:
+  private:
     void HotTrack(QPoint viewportPos);
     int RowAt(QPoint viewportPos) const;
 

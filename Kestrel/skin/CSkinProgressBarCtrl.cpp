@@ -26,7 +26,8 @@ void CSkinProgressBarCtrl::SetPos(int position) {
 }
 
 void CSkinProgressBarCtrl::PlaceOver(QWidget* owner, QWidget* window) {
-    if (!owner || !window) return;
+    if (!owner || !window)
+        return;
     const QPoint topLeft = window->mapTo(owner, QPoint(0, 0));
     setGeometry(topLeft.x(), topLeft.y() + window->height() - kHeight, window->width(), kHeight);
 }
@@ -37,11 +38,14 @@ int CSkinProgressBarCtrl::FilledWidth(int width) const {
     return static_cast<int>(width * fraction);
 }
 
-QString CSkinProgressBarCtrl::Text() const { return QString::asprintf("%d %%", position_); }
+QString CSkinProgressBarCtrl::Text() const {
+    return QString::asprintf("%d %%", position_);
+}
 
 void CSkinProgressBarCtrl::paintEvent(QPaintEvent*) {
     const int w = width();
-    if (w == 0) return;
+    if (w == 0)
+        return;
     const int filled = FilledWidth(w);
     QPainter painter(this);
     const QRect blue(0, 0, filled, kHeight);

@@ -7,7 +7,7 @@ namespace kestrel {
 
 class CSkinProgressBarCtrl : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int kHeight = 22;
 
     CSkinProgressBarCtrl(int id, QWidget* parent);
@@ -28,10 +28,10 @@ public:
     // The text on the bar, "42 %".
     QString Text() const;
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     int id_;
     int lower_ = 0;
     int upper_ = 100;

@@ -12,7 +12,8 @@ namespace kestrel {
 
 CSkinSliderCtrl::CSkinSliderCtrl(int id, QWidget* parent) : QWidget(parent), id_(id) {
     setWindowTitle(QStringLiteral("movie slider"));
-    if (parent) setGeometry(0, parent->height(), parent->width(), 10);
+    if (parent)
+        setGeometry(0, parent->height(), parent->width(), 10);
 }
 
 bool CSkinSliderCtrl::LoadImages(int filled, int empty, int thumb, int pressedThumb) {
@@ -34,26 +35,30 @@ void CSkinSliderCtrl::SetValue(int value) {
 
 float CSkinSliderCtrl::Fraction() const {
     const int range = Max - Min + 1;
-    if (Max - Min < 0 || range == 0) return 0.0f;
+    if (Max - Min < 0 || range == 0)
+        return 0.0f;
     return static_cast<float>(value_) / static_cast<float>(range);
 }
 
 int CSkinSliderCtrl::PositionFromX(int x, int current) const {
     const int range = Max - Min + 1;
-    if (range <= 0 || width() <= 0) return current;
+    if (range <= 0 || width() <= 0)
+        return current;
     const double scale = static_cast<double>(width()) / range;
-    if (scale <= 0.0) return current;
+    if (scale <= 0.0)
+        return current;
     const int value = static_cast<int>(x / scale);
     return std::clamp(value, Min, Max);
 }
 
 QRect CSkinSliderCtrl::ThumbRect() const {
-    const QSize thumb = thumb_.isNull() ? QSize(0, height())
-                                        : thumb_.size() / thumb_.devicePixelRatio();
+    const QSize thumb =
+        thumb_.isNull() ? QSize(0, height()) : thumb_.size() / thumb_.devicePixelRatio();
     const int range = Max - Min + 1;
-    const int x = range > 0 ? static_cast<int>(static_cast<long long>(value_) *
-                                               (width() - thumb.width()) / range)
-                            : 0;
+    const int x =
+        range > 0
+            ? static_cast<int>(static_cast<long long>(value_) * (width() - thumb.width()) / range)
+            : 0;
     return QRect(x, 0, thumb.width(), thumb.height());
 }
 
@@ -75,7 +80,9 @@ void CSkinSliderCtrl::Render() {
     if (!empty_.isNull()) {
         const QSizeF part = empty_.size() / empty_.devicePixelRatio();
         CResourceImage::DrawPart(
-            p, QRectF(static_cast<int>(w * e) + 1, 0, static_cast<int>(w * (1.0 - e)) + 1, part.height()),
+            p,
+            QRectF(static_cast<int>(w * e) + 1, 0, static_cast<int>(w * (1.0 - e)) + 1,
+                   part.height()),
             empty_, QRectF(0, 0, static_cast<int>(part.width() * (1.0 - e)), part.height()));
     }
     const QPixmap& thumb = dragging_ ? pressedThumb_ : thumb_;
@@ -99,9 +106,11 @@ void CSkinSliderCtrl::Post(int message) {
 }
 
 void CSkinSliderCtrl::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return;
+    if (event->button() != Qt::LeftButton)
+        return;
     const int x = static_cast<int>(event->position().x());
-    if (!Enabled || !InsideReach(x)) return;
+    if (!Enabled || !InsideReach(x))
+        return;
     mouseValue_ = PositionFromX(x, mouseValue_);
     const QRect thumb = ThumbRect();
     jumpClick_ = x > thumb.left() - 10 && x < thumb.left() + thumb.width() + 10 ? 0 : 1;
@@ -112,19 +121,22 @@ void CSkinSliderCtrl::mousePressEvent(QMouseEvent* event) {
 }
 
 void CSkinSliderCtrl::mouseMoveEvent(QMouseEvent* event) {
-    if (!dragging_) return;
+    if (!dragging_)
+        return;
     if (!Enabled) {
         ReleaseDrag();
         return;
     }
     const int x = static_cast<int>(event->position().x());
-    if (!InsideReach(x) || Max - Min + 1 <= 0) return;
+    if (!InsideReach(x) || Max - Min + 1 <= 0)
+        return;
     mouseValue_ = PositionFromX(x, mouseValue_);
     Post(WM_APP_SLIDER_DRAG);
 }
 
 void CSkinSliderCtrl::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton || !dragging_) return;
+    if (event->button() != Qt::LeftButton || !dragging_)
+        return;
     if (!Enabled) {
         ReleaseDrag();
         return;

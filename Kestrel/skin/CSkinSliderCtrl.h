@@ -11,7 +11,7 @@ namespace kestrel {
 
 class CSkinSliderCtrl : public QWidget {
     Q_OBJECT
-public:
+  public:
     // Creates the slider as a child of `parent`: at the parent's bottom left, as wide as the
     // parent and 10 pixels high.
     CSkinSliderCtrl(int id, QWidget* parent);
@@ -39,13 +39,13 @@ public:
     // Ends a drag without reporting it (the owner takes the mouse back).
     void ReleaseDrag();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
 
-private:
+  private:
     float Fraction() const;
     void Render();
     bool InsideReach(int x) const { return x > -10 && x < width() + 10; }

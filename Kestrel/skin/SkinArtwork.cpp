@@ -115,7 +115,8 @@ QPixmap Strip(const char* glyph, QSize cell, qreal glyphSide, const StripStyle& 
             p.drawRoundedRect(box, style.Radius, style.Radius);
         }
         const qreal sink = i == 2 ? 1.0 : 0.0; // a pressed pictogram sits a pixel lower
-        const QPointF at(area.center().x() - glyphSide / 2, area.center().y() - glyphSide / 2 + sink);
+        const QPointF at(area.center().x() - glyphSide / 2,
+                         area.center().y() - glyphSide / 2 + sink);
         p.drawImage(at, Glyph(glyph, glyphSide, dpr, style.Glyph[i]));
     }
     return pix;
@@ -236,14 +237,16 @@ QPixmap Logo(bool offline, qreal dpr) {
     p.setPen(QColor(0x8c, 0x9a, 0xa8));
     p.drawText(QRectF(0, top + 198, size.width(), 20), Qt::AlignHCenter | Qt::AlignVCenter,
                QStringLiteral("DRIVE RECORDER VIEWER"));
-    if (!offline) return pix;
+    if (!offline)
+        return pix;
 
     const QRectF notice(36, 300, size.width() - 72, 60);
     p.setPen(QPen(QColor(0x8a, 0x6d, 0x2a), 1.0));
     p.setBrush(QColor(0x2e, 0x29, 0x1d));
     p.drawRoundedRect(notice, 6, 6);
     const QColor amber(0xf0, 0xc0, 0x5a);
-    p.drawImage(QPointF(notice.left() + 14, notice.center().y() - 11), Glyph("warning", 22, dpr, amber));
+    p.drawImage(QPointF(notice.left() + 14, notice.center().y() - 11),
+                Glyph("warning", 22, dpr, amber));
     p.setPen(amber);
     p.setFont(TextFont(13));
     p.drawText(notice.adjusted(48, 0, -10, 0), Qt::AlignVCenter | Qt::AlignLeft,
@@ -272,7 +275,8 @@ QPixmap QualityBadge(int lines, bool high, qreal dpr) {
 
 int BadgeIndex(int id) {
     for (int i = 0; i < 6; ++i) {
-        if (kQualityBadges[i] == id) return i;
+        if (kQualityBadges[i] == id)
+            return i;
     }
     return -1;
 }
@@ -281,22 +285,52 @@ int BadgeIndex(int id) {
 
 QSize SkinArtwork::SizeOf(int id) {
     switch (id) {
-    case kAppIcon: return {64, 64};
-    case kBackground: return {1200, 750};
-    case kButtonCsv: case kButtonDelete: case kButtonFaster: case kButtonSlower:
-    case kButtonPrevious: case kButtonNext: case kButtonBrowse: case kButtonPause:
-    case kButtonPlay: case kButtonJoin: case kButtonSettings: case kButtonSnapshot:
-    case kButtonStart: case kButtonZoom: return {128, 32};
-    case kCaptionClose: return {184, 18};
-    case kCaptionMinimise: case kCaptionSize: return {104, 18};
-    case kDialogClose: return {52, 12};
-    case kCheckBox: case kCheckBoxSource: return {48, 12};
-    case kSeekFilled: case kSeekEmpty: return {800, 10};
-    case kSeekThumb: case kSeekThumbPressed: return {25, 10};
-    case kVolumeFilled: case kVolumeEmpty: return {100, 20};
-    case kVolumeThumb: case kVolumeThumbPressed: return {10, 20};
-    case kLogo: case kLogoOffline: return {452, 392};
-    default: return BadgeIndex(id) >= 0 ? QSize(60, 35) : QSize();
+    case kAppIcon:
+        return {64, 64};
+    case kBackground:
+        return {1200, 750};
+    case kButtonCsv:
+    case kButtonDelete:
+    case kButtonFaster:
+    case kButtonSlower:
+    case kButtonPrevious:
+    case kButtonNext:
+    case kButtonBrowse:
+    case kButtonPause:
+    case kButtonPlay:
+    case kButtonJoin:
+    case kButtonSettings:
+    case kButtonSnapshot:
+    case kButtonStart:
+    case kButtonZoom:
+        return {128, 32};
+    case kCaptionClose:
+        return {184, 18};
+    case kCaptionMinimise:
+    case kCaptionSize:
+        return {104, 18};
+    case kDialogClose:
+        return {52, 12};
+    case kCheckBox:
+    case kCheckBoxSource:
+        return {48, 12};
+    case kSeekFilled:
+    case kSeekEmpty:
+        return {800, 10};
+    case kSeekThumb:
+    case kSeekThumbPressed:
+        return {25, 10};
+    case kVolumeFilled:
+    case kVolumeEmpty:
+        return {100, 20};
+    case kVolumeThumb:
+    case kVolumeThumbPressed:
+        return {10, 20};
+    case kLogo:
+    case kLogoOffline:
+        return {452, 392};
+    default:
+        return BadgeIndex(id) >= 0 ? QSize(60, 35) : QSize();
     }
 }
 
@@ -304,41 +338,75 @@ QPixmap SkinArtwork::Make(int id, qreal dpr) {
     const QSize command(32, 32);
     const qreal glyph = 18;
     switch (id) {
-    case kAppIcon: return AppIcon(dpr);
-    case kBackground: return Background(dpr);
-    case kButtonCsv: return Strip("csv", command, glyph, kCommandStyle, dpr);
-    case kButtonDelete: return Strip("delete", command, glyph, kCommandStyle, dpr);
-    case kButtonFaster: return Strip("fast", command, glyph, kCommandStyle, dpr);
-    case kButtonSlower: return Strip("slow", command, glyph, kCommandStyle, dpr);
-    case kButtonPrevious: return Strip("previous", command, glyph, kCommandStyle, dpr);
-    case kButtonNext: return Strip("next", command, glyph, kCommandStyle, dpr);
-    case kButtonBrowse: return Strip("browse", command, glyph, kCommandStyle, dpr);
-    case kButtonPause: return Strip("pause", command, glyph, kCommandStyle, dpr);
-    case kButtonPlay: return Strip("play", command, glyph, kCommandStyle, dpr);
-    case kButtonJoin: return Strip("join", command, glyph, kCommandStyle, dpr);
-    case kButtonSettings: return Strip("settings", command, glyph, kCommandStyle, dpr);
-    case kButtonSnapshot: return Strip("snapshot", command, glyph, kCommandStyle, dpr);
-    case kButtonStart: return Strip("start", command, glyph, kCommandStyle, dpr);
-    case kButtonZoom: return Strip("zoom", command, glyph, kCommandStyle, dpr);
-    case kCaptionClose: return Strip("close", QSize(46, 18), 11, kCaptionCloseStyle, dpr);
-    case kCaptionMinimise: return Strip("minimise", QSize(26, 18), 11, kCaptionStyle, dpr);
-    case kCaptionSize: return Strip("size", QSize(26, 18), 11, kCaptionStyle, dpr);
-    case kDialogClose: return Strip("close", QSize(13, 12), 9, kDialogCloseStyle, dpr);
-    case kCheckBox: case kCheckBoxSource: return CheckBoxes(dpr);
-    case kSeekFilled: return Track({800, 10}, 4, kAccent.lighter(110), kAccentDeep, dpr);
-    case kSeekEmpty: return Track({800, 10}, 4, QColor(0x3b, 0x42, 0x4b), QColor(0x2c, 0x32, 0x39), dpr);
-    case kSeekThumb: return Thumb({25, 10}, 10, false, dpr);
-    case kSeekThumbPressed: return Thumb({25, 10}, 10, true, dpr);
-    case kVolumeFilled: return Track({100, 20}, 4, kAccent.lighter(110), kAccentDeep, dpr);
-    case kVolumeEmpty: return Track({100, 20}, 4, QColor(0x3b, 0x42, 0x4b), QColor(0x2c, 0x32, 0x39), dpr);
-    case kVolumeThumb: return Thumb({10, 20}, 16, false, dpr);
-    case kVolumeThumbPressed: return Thumb({10, 20}, 16, true, dpr);
-    case kLogo: return Logo(false, dpr);
-    case kLogoOffline: return Logo(true, dpr);
-    default: break;
+    case kAppIcon:
+        return AppIcon(dpr);
+    case kBackground:
+        return Background(dpr);
+    case kButtonCsv:
+        return Strip("csv", command, glyph, kCommandStyle, dpr);
+    case kButtonDelete:
+        return Strip("delete", command, glyph, kCommandStyle, dpr);
+    case kButtonFaster:
+        return Strip("fast", command, glyph, kCommandStyle, dpr);
+    case kButtonSlower:
+        return Strip("slow", command, glyph, kCommandStyle, dpr);
+    case kButtonPrevious:
+        return Strip("previous", command, glyph, kCommandStyle, dpr);
+    case kButtonNext:
+        return Strip("next", command, glyph, kCommandStyle, dpr);
+    case kButtonBrowse:
+        return Strip("browse", command, glyph, kCommandStyle, dpr);
+    case kButtonPause:
+        return Strip("pause", command, glyph, kCommandStyle, dpr);
+    case kButtonPlay:
+        return Strip("play", command, glyph, kCommandStyle, dpr);
+    case kButtonJoin:
+        return Strip("join", command, glyph, kCommandStyle, dpr);
+    case kButtonSettings:
+        return Strip("settings", command, glyph, kCommandStyle, dpr);
+    case kButtonSnapshot:
+        return Strip("snapshot", command, glyph, kCommandStyle, dpr);
+    case kButtonStart:
+        return Strip("start", command, glyph, kCommandStyle, dpr);
+    case kButtonZoom:
+        return Strip("zoom", command, glyph, kCommandStyle, dpr);
+    case kCaptionClose:
+        return Strip("close", QSize(46, 18), 11, kCaptionCloseStyle, dpr);
+    case kCaptionMinimise:
+        return Strip("minimise", QSize(26, 18), 11, kCaptionStyle, dpr);
+    case kCaptionSize:
+        return Strip("size", QSize(26, 18), 11, kCaptionStyle, dpr);
+    case kDialogClose:
+        return Strip("close", QSize(13, 12), 9, kDialogCloseStyle, dpr);
+    case kCheckBox:
+    case kCheckBoxSource:
+        return CheckBoxes(dpr);
+    case kSeekFilled:
+        return Track({800, 10}, 4, kAccent.lighter(110), kAccentDeep, dpr);
+    case kSeekEmpty:
+        return Track({800, 10}, 4, QColor(0x3b, 0x42, 0x4b), QColor(0x2c, 0x32, 0x39), dpr);
+    case kSeekThumb:
+        return Thumb({25, 10}, 10, false, dpr);
+    case kSeekThumbPressed:
+        return Thumb({25, 10}, 10, true, dpr);
+    case kVolumeFilled:
+        return Track({100, 20}, 4, kAccent.lighter(110), kAccentDeep, dpr);
+    case kVolumeEmpty:
+        return Track({100, 20}, 4, QColor(0x3b, 0x42, 0x4b), QColor(0x2c, 0x32, 0x39), dpr);
+    case kVolumeThumb:
+        return Thumb({10, 20}, 16, false, dpr);
+    case kVolumeThumbPressed:
+        return Thumb({10, 20}, 16, true, dpr);
+    case kLogo:
+        return Logo(false, dpr);
+    case kLogoOffline:
+        return Logo(true, dpr);
+    default:
+        break;
     }
     const int badge = BadgeIndex(id);
-    if (badge < 0) return {};
+    if (badge < 0)
+        return {};
     static constexpr int kLines[3] = {360, 720, 1080};
     return QualityBadge(kLines[badge / 2], badge % 2 == 0, dpr);
 }

@@ -9,7 +9,7 @@
 namespace kestrel {
 
 class SkinArtwork {
-public:
+  public:
     // Logical size of picture `id`; an empty size for a number without a picture.
     static QSize SizeOf(int id);
     // Picture `id` at device pixel ratio `dpr`; a null pixmap for a number without a picture.

@@ -15,10 +15,11 @@ namespace kestrel::test {
 
 // A new empty directory that is the working directory while the object lives.
 class TempWorkDir {
-public:
+  public:
     TempWorkDir() {
         std::string pattern = testing::TempDir() + "kestrel-app-XXXXXX";
-        if (char* made = ::mkdtemp(pattern.data())) path_ = made;
+        if (char* made = ::mkdtemp(pattern.data()))
+            path_ = made;
         std::error_code ec;
         previous_ = std::filesystem::current_path(ec);
         std::filesystem::current_path(path_, ec);
@@ -33,7 +34,7 @@ public:
 
     const std::filesystem::path& Path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
     std::filesystem::path previous_;
 };
@@ -43,7 +44,8 @@ inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
     QElapsedTimer clock;
     clock.start();
     while (!done()) {
-        if (clock.elapsed() > timeoutMs) return false;
+        if (clock.elapsed() > timeoutMs)
+            return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
     return true;
@@ -61,7 +63,7 @@ namespace kestrel::test {
 
 // A window that keeps every application message posted to it.
 class MessageRecorder : public QWidget {
-public:
+  public:
     struct Message {
         int Number;
         intptr_t WParam;
@@ -71,7 +73,7 @@ public:
 
     std::vector<Message> Received;
 
-protected:
+  protected:
     bool event(QEvent* event) override {
         if (const int number = AppEvent::MessageOf(event); number >= 0) {
             const auto* app = static_cast<const AppEvent*>(event);

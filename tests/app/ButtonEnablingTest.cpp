@@ -11,7 +11,8 @@ namespace {
 // Buttons 0..12 as a row of 1 (enabled) and 0.
 std::string Row(const std::array<bool, ButtonEnabling::kCount>& on) {
     std::string row;
-    for (const bool b : on) row += b ? '1' : '0';
+    for (const bool b : on)
+        row += b ? '1' : '0';
     return row;
 }
 
@@ -35,15 +36,29 @@ TEST(ButtonEnabling, FollowsListEngineAndSource) {
     } cases[] = {
         {"playing, middle of the list", [](ButtonInputs&) {}, "1111111111111"},
         {"no list", [](ButtonInputs& in) { in.ListCount = 0; }, "0000000001001"},
-        {"no list, CSV blocked", [](ButtonInputs& in) { in.ListCount = 0; in.CsvBlocked = 1; }, "0000000001000"},
+        {"no list, CSV blocked",
+         [](ButtonInputs& in) {
+             in.ListCount = 0;
+             in.CsvBlocked = 1;
+         },
+         "0000000001000"},
         {"slowest speed", [](ButtonInputs& in) { in.SpeedCode = -2; }, "1110111111111"},
         {"fastest speed", [](ButtonInputs& in) { in.SpeedCode = 4; }, "1111011111111"},
-        {"one recording", [](ButtonInputs& in) { in.ListCount = 1; in.CurrentIndex = 0; }, "1011101111111"},
+        {"one recording",
+         [](ButtonInputs& in) {
+             in.ListCount = 1;
+             in.CurrentIndex = 0;
+         },
+         "1011101111111"},
         {"first recording", [](ButtonInputs& in) { in.CurrentIndex = 0; }, "1011111111111"},
         {"last recording", [](ButtonInputs& in) { in.CurrentIndex = 2; }, "1111101111111"},
         {"data not loaded", [](ButtonInputs& in) { in.SensorDataLoaded = 0; }, "1111110101111"},
         {"stopped", [](ButtonInputs& in) { in.PlayState = 1; }, "0110011111111"},
-        {"stopped, data not loaded", [](ButtonInputs& in) { in.PlayState = 1; in.SensorDataLoaded = 0; },
+        {"stopped, data not loaded",
+         [](ButtonInputs& in) {
+             in.PlayState = 1;
+             in.SensorDataLoaded = 0;
+         },
          "0100010101111"},
         {"paused", [](ButtonInputs& in) { in.PlayState = 3; }, "1110011111111"},
         {"engine not ready", [](ButtonInputs& in) { in.EngineReady = false; }, "0110011111111"},

@@ -3,11 +3,11 @@
 #include "CKestrelDlg.h"
 #include "CMovieStatic.h"
 #include "UiQText.h"
+#include "settings/SettingsStore.h"
 #include "skin/CLogoDlg.h"
 #include "skin/CSkinButton.h"
 #include "skin/CSkinProgressBarCtrl.h"
 #include "skin/CSkinSliderCtrl.h"
-#include "settings/SettingsStore.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -19,7 +19,7 @@ namespace kestrel {
 namespace {
 
 class MainWindow : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(window.Initialise());
         window.show();
@@ -35,19 +35,22 @@ TEST_F(MainWindow, WithNoListOnlyBrowseIsEnabled) {
         EXPECT_EQ(window.CommandButton(i)->isEnabled(), i == 9) << "button " << i;
     }
     EXPECT_FALSE(window.CommandButton(12)->isEnabled()) << "CSV is blocked until a card is opened";
-    for (int i = 0; i < 3; ++i) EXPECT_TRUE(window.CaptionButton(i)->isEnabled());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_TRUE(window.CaptionButton(i)->isEnabled());
 }
 
 TEST_F(MainWindow, ButtonsCarryTheirCommandsAndTooltips) {
-    const char* tips[13] = {"先頭", "前", "再生", "スロー", "早送り", "次", "静止画",
-                            "結合", "拡大", "参照", "削除", "設定", "CSV"};
+    const char* tips[13] = {"先頭", "前",   "再生", "スロー", "早送り", "次", "静止画",
+                            "結合", "拡大", "参照", "削除",   "設定",   "CSV"};
     for (int i = 0; i < 13; ++i) {
         EXPECT_EQ(window.CommandButton(i)->Id(), 38000 + i);
         EXPECT_EQ(window.CommandButton(i)->toolTip(), QString::fromUtf8(tips[i])) << i;
         EXPECT_EQ(window.CommandButton(i)->size(), QSize(32, 32));
     }
-    EXPECT_EQ(window.CaptionButton(CKestrelDlg::CaptionClose)->toolTip(), QString::fromUtf8("閉じる"));
-    EXPECT_EQ(window.CaptionButton(CKestrelDlg::CaptionMinimise)->toolTip(), QString::fromUtf8("最小化"));
+    EXPECT_EQ(window.CaptionButton(CKestrelDlg::CaptionClose)->toolTip(),
+              QString::fromUtf8("閉じる"));
+    EXPECT_EQ(window.CaptionButton(CKestrelDlg::CaptionMinimise)->toolTip(),
+              QString::fromUtf8("最小化"));
 }
 
 struct SizeLayout {
@@ -59,10 +62,24 @@ struct SizeLayout {
 
 // The places of the children, in client coordinates of the 1120 x 700 window.
 const SizeLayout kLayouts[3] = {
-    {{6, 24, 656, 373}, {6, 397, 656, 10}, {6, 407, 656, 85}, {6, 492, 656, 168},
-     {662, 24, 452, 392}, {662, 416, 452, 244}, 665, "中", {328, 186}},
-    {{6, 24, 868, 493}, {6, 517, 868, 10}, {6, 527, 868, 133}, {}, {}, {874, 24, 240, 636}, 664,
-     "大", {434, 246}},
+    {{6, 24, 656, 373},
+     {6, 397, 656, 10},
+     {6, 407, 656, 85},
+     {6, 492, 656, 168},
+     {662, 24, 452, 392},
+     {662, 416, 452, 244},
+     665,
+     "中",
+     {328, 186}},
+    {{6, 24, 868, 493},
+     {6, 517, 868, 10},
+     {6, 527, 868, 133},
+     {},
+     {},
+     {874, 24, 240, 636},
+     664,
+     "大",
+     {434, 246}},
     {{6, 24, 1108, 628}, {6, 652, 1108, 10}, {}, {}, {}, {}, 664, "小", {554, 314}},
 };
 
@@ -79,7 +96,8 @@ TEST_F(MainWindow, SizeCyclingPlacesEveryChild) {
     const QPoint corner = window.pos();
     for (int step = 0; step <= 3; ++step) {
         const int size = step % 3;
-        if (step > 0) window.OnCommand(CKestrelDlg::IdNextSize);
+        if (step > 0)
+            window.OnCommand(CKestrelDlg::IdNextSize);
         ASSERT_EQ(window.DisplaySize(), size);
         const SizeLayout& l = kLayouts[size];
         EXPECT_EQ(window.geometry(), QRect(corner, QSize(1120, 700)));
@@ -91,10 +109,14 @@ TEST_F(MainWindow, SizeCyclingPlacesEveryChild) {
         EXPECT_FALSE(window.MapWindow()->isVisible()) << "no map without a recording";
         ExpectPlaced(window.FilePanel(), l.FilePanel, "file panel", size);
         ExpectPlaced(window.VolumeSlider(), {1000, 670, 100, 20}, "volume slider", size);
-        ExpectPlaced(window.CaptionButton(CKestrelDlg::CaptionClose), {1064, 0, 46, 18}, "close", size);
-        ExpectPlaced(window.CaptionButton(CKestrelDlg::CaptionSize), {1038, 0, 26, 18}, "size", size);
-        ExpectPlaced(window.CaptionButton(CKestrelDlg::CaptionMinimise), {1012, 0, 26, 18}, "minimise", size);
-        EXPECT_EQ(window.CaptionButton(CKestrelDlg::CaptionSize)->toolTip(), QString::fromUtf8(l.SizeTip));
+        ExpectPlaced(window.CaptionButton(CKestrelDlg::CaptionClose), {1064, 0, 46, 18}, "close",
+                     size);
+        ExpectPlaced(window.CaptionButton(CKestrelDlg::CaptionSize), {1038, 0, 26, 18}, "size",
+                     size);
+        ExpectPlaced(window.CaptionButton(CKestrelDlg::CaptionMinimise), {1012, 0, 26, 18},
+                     "minimise", size);
+        EXPECT_EQ(window.CaptionButton(CKestrelDlg::CaptionSize)->toolTip(),
+                  QString::fromUtf8(l.SizeTip));
         for (int i = 0; i < 13; ++i) {
             QRect want(20 + 47 * i + (i >= 9 ? 30 : 0), l.ButtonY, 32, 32);
             if (size == 2) {
@@ -135,9 +157,11 @@ TEST_F(MainWindow, DraggingTheBackgroundMovesTheWindowAndSizeChangesKeepTheCorne
 TEST_F(MainWindow, SizeChangeKeepsTheWindowOnTheWorkArea) {
     const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
     window.move(work.right() - 500, work.bottom() - 300);
-    ASSERT_TRUE(test::PumpUntil([&] { return window.pos() == QPoint(work.right() - 500, work.bottom() - 300); }, 2000));
+    ASSERT_TRUE(test::PumpUntil(
+        [&] { return window.pos() == QPoint(work.right() - 500, work.bottom() - 300); }, 2000));
     window.OnCommand(CKestrelDlg::IdNextSize);
-    EXPECT_TRUE(test::PumpUntil([&] { return window.geometry().bottomRight() == work.bottomRight(); }, 2000))
+    EXPECT_TRUE(test::PumpUntil(
+        [&] { return window.geometry().bottomRight() == work.bottomRight(); }, 2000))
         << window.geometry().right() << "," << window.geometry().bottom();
     window.move(-40, -30);
     ASSERT_TRUE(test::PumpUntil([&] { return window.pos() == QPoint(-40, -30); }, 2000));
@@ -205,11 +229,14 @@ TEST_F(MainWindow, FullScreenShowsTheVideoAloneAndReturnsToTheCorner) {
     EXPECT_EQ(window.VideoSurface()->geometry(), QRect(QPoint(0, 0), screen.size()));
     EXPECT_FALSE(window.VideoSurface()->ClientEdge());
     for (QWidget* child : window.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (child->isWindow()) continue;
-        EXPECT_EQ(child->isVisible(), child == window.VideoSurface()) << child->objectName().toStdString();
+        if (child->isWindow())
+            continue;
+        EXPECT_EQ(child->isVisible(), child == window.VideoSurface())
+            << child->objectName().toStdString();
     }
     window.SetFullScreen(false);
-    ASSERT_TRUE(test::PumpUntil([&] { return window.geometry() == QRect(corner, QSize(1120, 700)); }, 2000));
+    ASSERT_TRUE(test::PumpUntil(
+        [&] { return window.geometry() == QRect(corner, QSize(1120, 700)); }, 2000));
     EXPECT_EQ(window.VideoSurface()->geometry(), QRect(6, 24, 656, 373));
     EXPECT_TRUE(window.VideoSurface()->ClientEdge());
     EXPECT_TRUE(window.LogoPanel()->isVisible());

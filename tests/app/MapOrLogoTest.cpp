@@ -9,7 +9,8 @@ namespace {
 TEST(MapOrLogo, TheMapOnlyWithEverythingInPlace) {
     const auto ready = [] {
         MapOrLogoInputs in;
-        in.SampleHasPosition = in.MapPageReady = in.DisplayedSlotHasGps = in.RecordingSelected = true;
+        in.SampleHasPosition = in.MapPageReady = in.DisplayedSlotHasGps = in.RecordingSelected =
+            true;
         in.RecordingKind = 0;
         return in;
     };
@@ -22,8 +23,10 @@ TEST(MapOrLogo, TheMapOnlyWithEverythingInPlace) {
         {"all in place", [](MapOrLogoInputs&) {}, true, false},
         {"no position", [](MapOrLogoInputs& in) { in.SampleHasPosition = false; }, false, true},
         {"page not ready", [](MapOrLogoInputs& in) { in.MapPageReady = false; }, false, true},
-        {"no GPS samples", [](MapOrLogoInputs& in) { in.DisplayedSlotHasGps = false; }, false, true},
-        {"nothing selected", [](MapOrLogoInputs& in) { in.RecordingSelected = false; }, false, true},
+        {"no GPS samples", [](MapOrLogoInputs& in) { in.DisplayedSlotHasGps = false; }, false,
+         true},
+        {"nothing selected", [](MapOrLogoInputs& in) { in.RecordingSelected = false; }, false,
+         true},
         {"parking", [](MapOrLogoInputs& in) { in.RecordingKind = 3; }, false, true},
         {"parking impact", [](MapOrLogoInputs& in) { in.RecordingKind = 4; }, false, true},
         {"kind 7", [](MapOrLogoInputs& in) { in.RecordingKind = 7; }, false, true},
@@ -31,7 +34,12 @@ TEST(MapOrLogo, TheMapOnlyWithEverythingInPlace) {
         {"kind 5", [](MapOrLogoInputs& in) { in.RecordingKind = 5; }, true, false},
         {"no browser runtime", [](MapOrLogoInputs& in) { in.NoMap = true; }, false, true},
         {"medium size", [](MapOrLogoInputs& in) { in.DisplaySize = SizeMedium; }, false, false},
-        {"large, no map", [](MapOrLogoInputs& in) { in.DisplaySize = SizeLarge; in.NoMap = true; }, false, false},
+        {"large, no map",
+         [](MapOrLogoInputs& in) {
+             in.DisplaySize = SizeLarge;
+             in.NoMap = true;
+         },
+         false, false},
         {"full screen", [](MapOrLogoInputs& in) { in.FullScreen = true; }, false, false},
     };
     for (const Case& c : cases) {

@@ -19,18 +19,21 @@ namespace kestrel {
 namespace {
 
 class MessageBox : public testing::Test {
-protected:
+  protected:
     void SetUp() override { SharedFonts::Create(UiQText(113), 96, 96); }
 };
 
 TEST_F(MessageBox, SizedByItsLongestLineAndItsLineCount) {
     const QFontMetrics metrics(SharedFonts::Font10());
-    const QString lines[3] = {QString::fromUtf8("動画の連結に失敗しました。"), QStringLiteral("short"),
+    const QString lines[3] = {QString::fromUtf8("動画の連結に失敗しました。"),
+                              QStringLiteral("short"),
                               QString::fromUtf8("同名のファイルが存在します。続行しますか？")};
-    const int widest = std::max({metrics.horizontalAdvance(lines[0]), metrics.horizontalAdvance(lines[1]),
-                                 metrics.horizontalAdvance(lines[2])});
+    const int widest =
+        std::max({metrics.horizontalAdvance(lines[0]), metrics.horizontalAdvance(lines[1]),
+                  metrics.horizontalAdvance(lines[2])});
     const int high = 3 * metrics.height();
-    CMsgDlg dialog(lines[0] + "\n" + lines[1] + "\n" + lines[2], CMsgBox::ErrorCaption(), CMsgDlg::OkOnly, nullptr);
+    CMsgDlg dialog(lines[0] + "\n" + lines[1] + "\n" + lines[2], CMsgBox::ErrorCaption(),
+                   CMsgDlg::OkOnly, nullptr);
     EXPECT_EQ(dialog.size(), QSize(widest + 80, high + 140));
     EXPECT_EQ(dialog.Message()->geometry(), QRect(40, 30, widest + 40, high + 30));
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("ERROR"));
@@ -66,8 +69,10 @@ void AnswerWhenShown(const char* pick) {
             return;
         }
         QAbstractButton* button = dialog->CloseButton();
-        if (std::string(pick) == "ok") button = dialog->OkButton();
-        if (std::string(pick) == "cancel") button = dialog->CancelButton();
+        if (std::string(pick) == "ok")
+            button = dialog->OkButton();
+        if (std::string(pick) == "cancel")
+            button = dialog->CancelButton();
         QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(5, 5));
     });
 }
@@ -76,7 +81,9 @@ TEST_F(MessageBox, ShowAnswersOneForOkAndTwoOtherwise) {
     const std::pair<const char*, int> cases[] = {{"ok", 1}, {"cancel", 2}, {"close", 2}};
     for (const auto& [pick, want] : cases) {
         AnswerWhenShown(pick);
-        EXPECT_EQ(CMsgBox(nullptr).Show(UiQText(93), CMsgBox::QuestionCaption(), CMsgDlg::OkCancel), want) << pick;
+        EXPECT_EQ(CMsgBox(nullptr).Show(UiQText(93), CMsgBox::QuestionCaption(), CMsgDlg::OkCancel),
+                  want)
+            << pick;
     }
 }
 

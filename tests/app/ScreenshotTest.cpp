@@ -28,7 +28,8 @@ TEST(Screenshot, MainWindowInItsThreeSizes) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     const char* names[3] = {"main-small", "main-medium", "main-large"};
     for (int size = 0; size < 3; ++size) {
-        if (size > 0) window.OnCommand(CKestrelDlg::IdNextSize);
+        if (size > 0)
+            window.OnCommand(CKestrelDlg::IdNextSize);
         QTest::qWait(50);
         const QImage shot = window.grab().toImage();
         ASSERT_EQ(shot.size(), QSize(1120, 700) * shot.devicePixelRatio());

@@ -6,10 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <fstream>
 #include <iterator>
 #include <string>
-#include <climits>
 
 namespace kestrel {
 namespace {
@@ -27,8 +27,8 @@ TEST(SettingsFile, ReadsWhatIsThereAndNothingElse) {
     test::TempWorkDir dir;
     const IniFile ini(dir.Path() / "Default_Folder.ini");
     EXPECT_EQ(ini.Read("DISPLAY", "ASPECT"), "") << "missing file";
-    Spill(ini.Path(),
-          "; comment\r\n[display]\r\n Aspect = on \r\nVOLUME=\r\n[SOURCE]\r\nFOLDER=\"/media/card one\"\r\n");
+    Spill(ini.Path(), "; comment\r\n[display]\r\n Aspect = on "
+                      "\r\nVOLUME=\r\n[SOURCE]\r\nFOLDER=\"/media/card one\"\r\n");
     struct Case {
         const char* Section;
         const char* Key;
@@ -53,8 +53,9 @@ TEST(SettingsFile, WritesInPlaceKeepingOtherLinesAndLineEnds) {
     EXPECT_TRUE(ini.Write("DISPLAY", "ASPECT", "off"));
     EXPECT_TRUE(ini.Write("DISPLAY", "VOLUME", "100"));
     EXPECT_TRUE(ini.Write("FOLDERPATH", "CSV_FOLDER", "/home/u/出力"));
-    EXPECT_EQ(Slurp(ini.Path()), "[DISPLAY]\r\nASPECT=off\r\n; keep me\r\nVOLUME=100\r\n"
-                                 "[SOURCE]\r\nSELECT=SD\r\n[FOLDERPATH]\r\nCSV_FOLDER=/home/u/出力\r\n");
+    EXPECT_EQ(Slurp(ini.Path()),
+              "[DISPLAY]\r\nASPECT=off\r\n; keep me\r\nVOLUME=100\r\n"
+              "[SOURCE]\r\nSELECT=SD\r\n[FOLDERPATH]\r\nCSV_FOLDER=/home/u/出力\r\n");
     // What cannot be one line of the file is refused and changes nothing.
     EXPECT_FALSE(ini.Write("DISPLAY", "ASPECT", "on\n[EVIL]"));
     EXPECT_FALSE(ini.Write("", "ASPECT", "on"));
@@ -80,7 +81,8 @@ TEST(SettingsFile, LongValuesComeBackCutExceptPaths) {
     SettingsStore::CaptureSettingsFolder();
     const std::string ascii(300, 'a');
     std::string japanese;
-    for (int i = 0; i < 300; ++i) japanese += "動";
+    for (int i = 0; i < 300; ++i)
+        japanese += "動";
     const std::string astral = std::string(258, 'b') + "\xF0\x9F\x9A\x97"; // a pair at 259..260
     ASSERT_TRUE(WriteSetting("X", "A", ascii));
     ASSERT_TRUE(WriteSetting("X", "J", japanese));
@@ -105,10 +107,17 @@ TEST(SettingsFile, FailedWriteIsReportedAndLeavesTheFile) {
 
 TEST(SettingsFile, DecimalConversionOfTexts) {
     const std::pair<const char*, int> cases[] = {
-        {"65535", 65535}, {"", 0}, {"abc", 0}, {" 42x", 42}, {"-7", -7}, {"+8", 8},
-        {"99999999999", INT_MAX}, {"-99999999999", INT_MIN},
+        {"65535", 65535},
+        {"", 0},
+        {"abc", 0},
+        {" 42x", 42},
+        {"-7", -7},
+        {"+8", 8},
+        {"99999999999", INT_MAX},
+        {"-99999999999", INT_MIN},
     };
-    for (const auto& [text, want] : cases) EXPECT_EQ(SettingToInt(text), want) << text;
+    for (const auto& [text, want] : cases)
+        EXPECT_EQ(SettingToInt(text), want) << text;
 }
 
 TEST(SettingsFile, FolderPickerStartsOnTheStoredFolderOrTheSettingsFolder) {

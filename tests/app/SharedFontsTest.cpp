@@ -20,10 +20,10 @@ TEST(SharedFonts, HeightKeepsNearItsValueAt96Dpi) {
         double DpiY;
         int Want;
     } cases[] = {
-        {9, 96, 96, 12},   {10, 96, 96, 13},   {13, 96, 96, 17}, {17, 96, 96, 23},
-        {22, 96, 96, 29},  {9, 120, 120, 12},  // 9 / 1.25 = 7.2 -> 7 -> 7 * 120 / 72
-        {9, 144, 144, 12}, {10, 144, 144, 12}, // 10 / 1.5 = 6.67 -> 6 -> 6 * 144 / 72
-        {22, 192, 192, 29}, {9, 72, 96, 16},   // a screen below 96 dpi grows the size
+        {9, 96, 96, 12},    {10, 96, 96, 13},   {13, 96, 96, 17}, {17, 96, 96, 23},
+        {22, 96, 96, 29},   {9, 120, 120, 12},  // 9 / 1.25 = 7.2 -> 7 -> 7 * 120 / 72
+        {9, 144, 144, 12},  {10, 144, 144, 12}, // 10 / 1.5 = 6.67 -> 6 -> 6 * 144 / 72
+        {22, 192, 192, 29}, {9, 72, 96, 16},    // a screen below 96 dpi grows the size
     };
     for (const Case& c : cases) {
         EXPECT_EQ(SharedFonts::PixelHeight(c.Points, c.DpiX, c.DpiY), c.Want)
@@ -44,7 +44,8 @@ TEST(SharedFonts, TheFaceDrawsJapanese) {
     for (const int slot : {10, 26, 48, 93, 107}) {
         const QString text = UiQText(slot);
         for (const QChar c : text) {
-            if (c.unicode() < 0x3000 || c.isSpace()) continue;
+            if (c.unicode() < 0x3000 || c.isSpace())
+                continue;
             EXPECT_TRUE(raw.supportsCharacter(c))
                 << "UI text " << slot << " in " << raw.familyName().toStdString();
         }
@@ -55,7 +56,8 @@ TEST(UserLanguage, UsEnglishSelectsTheSecondRowWithTheSameTexts) {
     EXPECT_EQ(UserLanguage::IdOf(QLocale(QLocale::English, QLocale::UnitedStates)), 1033);
     EXPECT_EQ(UserLanguage::IdOf(QLocale(QLocale::English, QLocale::UnitedKingdom)), 0);
     EXPECT_EQ(UserLanguage::IdOf(QLocale(QLocale::Japanese, QLocale::Japan)), 1041);
-    const int row = UiTextTable::RowForLanguage(UserLanguage::IdOf(QLocale(QLocale::English, QLocale::UnitedStates)));
+    const int row = UiTextTable::RowForLanguage(
+        UserLanguage::IdOf(QLocale(QLocale::English, QLocale::UnitedStates)));
     EXPECT_EQ(row, 1);
     for (int slot = 0; slot < 153; ++slot) {
         EXPECT_EQ(UiTextTable::Text(1, slot), UiTextTable::Text(0, slot)) << slot;

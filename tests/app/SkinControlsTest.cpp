@@ -47,7 +47,8 @@ TEST(SkinButton, CellFollowsStateHoverAndPressedLook) {
         button.PressedLook = c.PressedLook;
         QEvent leave(QEvent::Leave);
         QCoreApplication::sendEvent(&button, &leave);
-        if (c.Hovered) Hover(&button, QPoint(5, 5));
+        if (c.Hovered)
+            Hover(&button, QPoint(5, 5));
         EXPECT_EQ(button.CurrentCell(), c.Want)
             << "enabled " << c.Enabled << " look " << c.PressedLook << " hover " << c.Hovered;
     }
@@ -81,7 +82,7 @@ TEST(SkinCheckButton, HoverOnlyOverTheBox) {
 }
 
 class Slider : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         slider = new CSkinSliderCtrl(CKestrelDlg::IdSeekSlider, &recorder);
         slider->LoadImages(pictures::kSeekFilled, pictures::kSeekEmpty, pictures::kSeekThumb,
@@ -111,7 +112,8 @@ TEST_F(Slider, PostsPressDragAndReleaseWithThePositionUnderTheMouse) {
     QTest::mouseMove(slider, QPoint(260, 5)); // far beyond the right end: not reported
     QTest::mouseMove(slider, QPoint(205, 5)); // just beyond: held to Max
     QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(205, 5));
-    EXPECT_EQ(Drain(), (std::vector<Message>{{102, id, 75}, {101, id, 50}, {101, id, 99}, {103, id, 99}}));
+    EXPECT_EQ(Drain(),
+              (std::vector<Message>{{102, id, 75}, {101, id, 50}, {101, id, 99}, {103, id, 99}}));
     EXPECT_EQ(slider->Dragging(), 0);
     EXPECT_EQ(slider->Value(), 0) << "the owner moves the thumb, not the mouse";
 }
@@ -165,8 +167,10 @@ TEST(SkinProgressBar, PercentageInTheOppositeColourOfItsPart) {
         for (int y = 0; y < 22; ++y) {
             for (int x = 100; x < 200; ++x) {
                 const QColor p = image.pixelColor(x, y);
-                // Antialiased edges blend into the background; count the pixels near the text colour.
-                const int distance = std::abs(p.red() - c.Text.red()) + std::abs(p.green() - c.Text.green()) +
+                // Antialiased edges blend into the background; count the pixels near the text
+                // colour.
+                const int distance = std::abs(p.red() - c.Text.red()) +
+                                     std::abs(p.green() - c.Text.green()) +
                                      std::abs(p.blue() - c.Text.blue());
                 textPixels += distance < 200 ? 1 : 0;
             }
@@ -183,7 +187,8 @@ TEST(SkinListCtrl, HoverAndClickChangeTheMarks) {
     CSkinListCtrl list(pictures::kCheckBox, nullptr);
     list.setColumnCount(2);
     for (int i = 0; i < 3; ++i) {
-        list.addTopLevelItem(new QTreeWidgetItem({QStringLiteral("row %1").arg(i), QStringLiteral("x")}));
+        list.addTopLevelItem(
+            new QTreeWidgetItem({QStringLiteral("row %1").arg(i), QStringLiteral("x")}));
     }
     list.SetStateImage(0, CSkinListCtrl::Unmarked);
     list.SetStateImage(1, CSkinListCtrl::Unmarked);
@@ -194,7 +199,8 @@ TEST(SkinListCtrl, HoverAndClickChangeTheMarks) {
     const auto at = [&](int row) { return list.visualItemRect(list.topLevelItem(row)).center(); };
     // Moves are handed to the list directly: the real pointer of the test's display stays out.
     const auto moveTo = [&](QPoint to) {
-        QMouseEvent move(QEvent::MouseMove, to, list.viewport()->mapToGlobal(to), Qt::NoButton, {}, {});
+        QMouseEvent move(QEvent::MouseMove, to, list.viewport()->mapToGlobal(to), Qt::NoButton, {},
+                         {});
         QCoreApplication::sendEvent(list.viewport(), &move);
     };
     moveTo(at(0));
@@ -236,14 +242,18 @@ TEST(SkinDialog, DraggedByItsTitleStripOnly) {
 TEST(SkinArtwork, EveryPictureAtItsSizeAndNotEmpty) {
     using namespace pictures;
     const std::pair<int, QSize> cases[] = {
-        {kBackground, {1200, 750}}, {kButtonStart, {128, 32}}, {kButtonPlay, {128, 32}},
-        {kButtonPause, {128, 32}},  {kButtonCsv, {128, 32}},   {kButtonZoom, {128, 32}},
-        {kCaptionClose, {184, 18}}, {kCaptionSize, {104, 18}}, {kCaptionMinimise, {104, 18}},
-        {kDialogClose, {52, 12}},   {kCheckBox, {48, 12}},     {kCheckBoxSource, {48, 12}},
-        {kSeekFilled, {800, 10}},   {kSeekEmpty, {800, 10}},   {kSeekThumb, {25, 10}},
-        {kSeekThumbPressed, {25, 10}}, {kVolumeFilled, {100, 20}}, {kVolumeEmpty, {100, 20}},
-        {kVolumeThumb, {10, 20}},   {kVolumeThumbPressed, {10, 20}}, {kLogo, {452, 392}},
-        {kLogoOffline, {452, 392}}, {kQualityBadges[0], {60, 35}}, {kQualityBadges[5], {60, 35}},
+        {kBackground, {1200, 750}},    {kButtonStart, {128, 32}},
+        {kButtonPlay, {128, 32}},      {kButtonPause, {128, 32}},
+        {kButtonCsv, {128, 32}},       {kButtonZoom, {128, 32}},
+        {kCaptionClose, {184, 18}},    {kCaptionSize, {104, 18}},
+        {kCaptionMinimise, {104, 18}}, {kDialogClose, {52, 12}},
+        {kCheckBox, {48, 12}},         {kCheckBoxSource, {48, 12}},
+        {kSeekFilled, {800, 10}},      {kSeekEmpty, {800, 10}},
+        {kSeekThumb, {25, 10}},        {kSeekThumbPressed, {25, 10}},
+        {kVolumeFilled, {100, 20}},    {kVolumeEmpty, {100, 20}},
+        {kVolumeThumb, {10, 20}},      {kVolumeThumbPressed, {10, 20}},
+        {kLogo, {452, 392}},           {kLogoOffline, {452, 392}},
+        {kQualityBadges[0], {60, 35}}, {kQualityBadges[5], {60, 35}},
     };
     for (const qreal dpr : {1.0, 2.0}) {
         for (const auto& [id, size] : cases) {
@@ -254,14 +264,16 @@ TEST(SkinArtwork, EveryPictureAtItsSizeAndNotEmpty) {
             // Every cell of a strip has something drawn in it.
             const QImage image = picture.toImage();
             const int cells = size.width() == 4 * size.height() || id == kCaptionClose ||
-                                      id == kCaptionSize || id == kCaptionMinimise || id == kDialogClose
+                                      id == kCaptionSize || id == kCaptionMinimise ||
+                                      id == kDialogClose
                                   ? 4
                                   : 1;
             for (int cell = 0; cell < cells; ++cell) {
                 const int w = image.width() / cells;
                 bool drawn = false;
                 for (int y = 0; y < image.height() && !drawn; ++y) {
-                    for (int x = cell * w; x < (cell + 1) * w && !drawn; ++x) drawn = image.pixelColor(x, y).alpha() > 0;
+                    for (int x = cell * w; x < (cell + 1) * w && !drawn; ++x)
+                        drawn = image.pixelColor(x, y).alpha() > 0;
                 }
                 EXPECT_TRUE(drawn) << "picture " << id << " cell " << cell;
             }

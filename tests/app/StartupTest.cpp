@@ -47,10 +47,12 @@ TEST(Startup, StoredDisplaySettingsAreReadAndOnlyTheVolumeWrittenBack) {
         const char* After;
     } cases[] = {
         {"[DISPLAY]\nVOLUME=\n", 65535, 0, 0, "[DISPLAY]\nVOLUME=65535\n"},
-        {"[DISPLAY]\nASPECT=off\nVOLUME=1234\n", 1234, 0, 0, "[DISPLAY]\nASPECT=off\nVOLUME=1234\n"},
+        {"[DISPLAY]\nASPECT=off\nVOLUME=1234\n", 1234, 0, 0,
+         "[DISPLAY]\nASPECT=off\nVOLUME=1234\n"},
         {"[DISPLAY]\nASPECT=on\nVOLUME=12ab\n[DECODE]\nHW=on\n", 12, 1, 1,
          "[DISPLAY]\nASPECT=on\nVOLUME=12\n[DECODE]\nHW=on\n"},
-        {"[DISPLAY]\nVOLUME=abc\n[DECODE]\nHW=ON\n", 0, 0, 0, "[DISPLAY]\nVOLUME=0\n[DECODE]\nHW=ON\n"},
+        {"[DISPLAY]\nVOLUME=abc\n[DECODE]\nHW=ON\n", 0, 0, 0,
+         "[DISPLAY]\nVOLUME=0\n[DECODE]\nHW=ON\n"},
         // A hand-edited volume beyond what the engine takes is held to its range.
         {"[DISPLAY]\nVOLUME=99999\n", 65535, 0, 0, "[DISPLAY]\nVOLUME=65535\n"},
         {"[SOURCE]\nSELECT=SD\n", 65535, 0, 0, "[SOURCE]\nSELECT=SD\n[DISPLAY]\nVOLUME=65535\n"},
@@ -75,7 +77,8 @@ TEST(Startup, ShutdownStopsTheEngineAndTimersOnce) {
     window.Shutdown();
     EXPECT_TRUE(window.IsShutDown());
     EXPECT_EQ(window.Engine()->Ready.load(), 0);
-    for (const int timer : {100, 101, 102, 103, 104}) EXPECT_FALSE(window.TimerActive(timer)) << timer;
+    for (const int timer : {100, 101, 102, 103, 104})
+        EXPECT_FALSE(window.TimerActive(timer)) << timer;
     window.Shutdown(); // the close that follows runs it again: nothing happens
     // Messages that arrive after the shutdown find nothing to act on.
     PostAppEvent(&window, WM_APP_SLIDER_RELEASE, CKestrelDlg::IdVolumeSlider, 5);
@@ -86,7 +89,8 @@ TEST(Startup, ShutdownStopsTheEngineAndTimersOnce) {
 size_t ThreadCount() {
     std::error_code ec;
     const auto tasks = std::filesystem::directory_iterator("/proc/self/task", ec);
-    return ec ? 0 : static_cast<size_t>(std::distance(tasks, std::filesystem::directory_iterator()));
+    return ec ? 0
+              : static_cast<size_t>(std::distance(tasks, std::filesystem::directory_iterator()));
 }
 
 TEST(Startup, ClosingLeavesNoThreadOfTheWindowRunning) {

@@ -17,7 +17,7 @@ constexpr int kRightMargin = 51;
 } // namespace
 
 class CFileListCtrl::Delegate : public QStyledItemDelegate {
-public:
+  public:
     explicit Delegate(CFileListCtrl* list) : QStyledItemDelegate(list), list_(list) {}
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
@@ -29,7 +29,8 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         const int row = index.row();
-        if (row < 0 || static_cast<size_t>(row) >= list_->Rows.size()) return;
+        if (row < 0 || static_cast<size_t>(row) >= list_->Rows.size())
+            return;
         const RecordingKind kind = ClassifyName(list_->Rows[static_cast<size_t>(row)].FileName);
         QRect area = option.rect;
         area.setLeft(0);
@@ -41,13 +42,13 @@ public:
         painter->setFont(option.font);
         painter->setPen(Qt::black);
         const QRect text = area.adjusted(4, 0, -2, 0);
-        painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                          option.fontMetrics.elidedText(index.data().toString(), Qt::ElideRight,
-                                                        text.width()));
+        painter->drawText(
+            text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+            option.fontMetrics.elidedText(index.data().toString(), Qt::ElideRight, text.width()));
         painter->restore();
     }
 
-private:
+  private:
     CFileListCtrl* list_;
 };
 
@@ -70,23 +71,36 @@ std::vector<RecordingEntry> CFileListCtrl::Filtered(const Catalogue& recordings,
     for (const RecordingEntry& entry : recordings) {
         int button = -1;
         switch (ClassifyName(entry.FileName)) {
-        case KindContinuous: button = 0; break;
-        case KindImpact: button = 1; break;
-        case KindManual: button = 2; break;
+        case KindContinuous:
+            button = 0;
+            break;
+        case KindImpact:
+            button = 1;
+            break;
+        case KindManual:
+            button = 2;
+            break;
         case KindParking:
-        case KindParkingT: button = 3; break;
+        case KindParkingT:
+            button = 3;
+            break;
         case KindParkingImpact:
-        case KindParkingImpactU: button = 4; break;
-        default: break;
+        case KindParkingImpactU:
+            button = 4;
+            break;
+        default:
+            break;
         }
-        if (button < 0 || filter[static_cast<size_t>(button)]) rows.push_back(entry);
+        if (button < 0 || filter[static_cast<size_t>(button)])
+            rows.push_back(entry);
     }
     return rows;
 }
 
 std::string CFileListCtrl::ShownName(std::string_view fileName) {
     const size_t dot = fileName.find('.');
-    if (dot == std::string_view::npos || dot == 0) return std::string(fileName);
+    if (dot == std::string_view::npos || dot == 0)
+        return std::string(fileName);
     return std::string(fileName.substr(0, dot));
 }
 
@@ -97,14 +111,17 @@ bool CFileListCtrl::IsEventKind(RecordingKind kind) {
     case KindParkingImpact:
     case KindSpeedCamera:
     case KindRadar:
-    case KindParkingImpactU: return true;
-    default: return false;
+    case KindParkingImpactU:
+        return true;
+    default:
+        return false;
     }
 }
 
 QColor CFileListCtrl::RowFill(RecordingKind kind, bool current) {
     const bool event = IsEventKind(kind);
-    if (current) return event ? kCurrentEventFill : kCurrentFill;
+    if (current)
+        return event ? kCurrentEventFill : kCurrentFill;
     return event ? kEventFill : QColor(Qt::white);
 }
 
@@ -112,7 +129,8 @@ void CFileListCtrl::Refill(const Catalogue& recordings) {
     Rows = Filtered(recordings, KindFilter);
     const QSignalBlocker quiet(this); // emptying the list is not a selection by the user
     clear();
-    for (const RecordingEntry& entry : Rows) addItem(QString::fromStdString(ShownName(entry.FileName)));
+    for (const RecordingEntry& entry : Rows)
+        addItem(QString::fromStdString(ShownName(entry.FileName)));
     verticalScrollBar()->setEnabled(verticalScrollBar()->maximum() > 0);
     viewport()->update();
 }

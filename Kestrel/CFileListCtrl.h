@@ -14,7 +14,7 @@ namespace kestrel {
 
 class CFileListCtrl : public QListWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int kRowHeight = 20;
     static constexpr int kFilterCount = 5;
     static const QColor kCurrentEventFill; // RGB(178, 178, 142)
@@ -46,7 +46,7 @@ public:
     // The fill of a row.
     static QColor RowFill(RecordingKind kind, bool current);
 
-private:
+  private:
     class Delegate;
 };
 

@@ -37,7 +37,8 @@ bool Exists(const fs::path& path) {
 // A path as the panel keeps it: without a trailing separator (the root itself keeps its own).
 fs::path WithoutTrailingSeparator(const fs::path& path) {
     std::string text = path.string();
-    while (text.size() > 1 && text.back() == '/') text.pop_back();
+    while (text.size() > 1 && text.back() == '/')
+        text.pop_back();
     return fs::path(text);
 }
 
@@ -69,7 +70,8 @@ void CFilerContainerDlg::CreateControls() {
     tree_->setFont(SharedFonts::Font13());
     connect(tree_, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current, QTreeWidgetItem* previous) {
-                if (SuppressTreeEvents) return;
+                if (SuppressTreeEvents)
+                    return;
                 emit FolderSelected(previous, current);
             });
 
@@ -78,7 +80,8 @@ void CFilerContainerDlg::CreateControls() {
     list_->setFont(SharedFonts::Font9());
     connect(list_, &QListWidget::itemSelectionChanged, this, [this] {
         const QList<QListWidgetItem*> selected = list_->selectedItems();
-        if (selected.isEmpty()) return;
+        if (selected.isEmpty())
+            return;
         emit RowSelected(list_->row(selected.front()));
     });
 
@@ -127,7 +130,8 @@ void CFilerContainerDlg::OpenSource(const fs::path& given, int kind) {
     case SourceFolder: {
         tree_->BasePath = path.has_relative_path() ? path.parent_path() : fs::path();
         watcher_->SetWatchedPath(path.has_relative_path() ? path.parent_path() : path);
-        const std::string name = path.has_relative_path() ? path.filename().string() : path.string();
+        const std::string name =
+            path.has_relative_path() ? path.filename().string() : path.string();
         TreeWalk walk;
         walk.Tree = tree_;
         walk.Parent = tree_->InsertItem(CatalogueTree::kRoot, name);
@@ -182,7 +186,8 @@ bool CFilerContainerDlg::OpenInitialSource() {
     }
     OpenSource(chosen, kind);
     QTreeWidgetItem* first = tree_->topLevelItem(0);
-    if (!first) return false;
+    if (!first)
+        return false;
     tree_->setCurrentItem(first);
     ShowPath(tree_->ItemPath(first));
     list_->viewport()->update();
@@ -201,19 +206,23 @@ void CFilerContainerDlg::SelectTopLevelItem() {
 
 void CFilerContainerDlg::ReadFirmwareVersion() {
     // The newest folder's first recording carries the recorder's firmware version.
-    if (FolderEntries.empty()) return;
+    if (FolderEntries.empty())
+        return;
     const RecordingEntry* newest = &FolderEntries.front();
     for (const RecordingEntry& entry : FolderEntries) {
-        if (entry.FileName > newest->FileName) newest = &entry;
+        if (entry.FileName > newest->FileName)
+            newest = &entry;
     }
     DirListing listing;
-    if (!ListFolder(newest->FullPath, listing)) return;
+    if (!ListFolder(newest->FullPath, listing))
+        return;
     SortListing(listing);
     for (const DirEntry& item : listing) {
         if (!item.IsRegularFile || !IsMovFile(item.Name) || ClassifyName(item.Name) == KindNone) {
             continue;
         }
-        if (!engine_ || !engine_->Ready) return;
+        if (!engine_ || !engine_->Ready)
+            return;
         RecorderHeader header;
         if (ReadHeaderOnly(engine_, fs::path(newest->FullPath) / item.Name, header)) {
             FirmwareVersion = FirmwareVersionText(header);
@@ -224,7 +233,8 @@ void CFilerContainerDlg::ReadFirmwareVersion() {
 
 int CFilerContainerDlg::LoadFolder(QTreeWidgetItem* item, bool noRepaint) {
     const fs::path path = tree_->ItemPath(item);
-    if (path.empty()) return 0;
+    if (path.empty())
+        return 0;
     ShowPath(path);
     Recordings.clear();
     counters_.Reset();
@@ -237,10 +247,12 @@ int CFilerContainerDlg::LoadFolder(QTreeWidgetItem* item, bool noRepaint) {
     walk.Depth = CFolderTreeCtrl::Depth(item);
     BuildTreeCatalogue(path, Recordings, counters_, walk);
     SortCatalogue(Recordings);
-    for (QTreeWidgetItem* at = item; at; at = at->parent()) at->setExpanded(true);
+    for (QTreeWidgetItem* at = item; at; at = at->parent())
+        at->setExpanded(true);
     tree_->CurrentItem = item;
     RefillList();
-    if (!noRepaint && !Collapsed) update();
+    if (!noRepaint && !Collapsed)
+        update();
     return static_cast<int>(Recordings.size());
 }
 
@@ -290,10 +302,13 @@ void CFilerContainerDlg::RefillList() {
     update(CountRect());
 }
 
-int CFilerContainerDlg::RowCount() const { return static_cast<int>(list_->Rows.size()); }
+int CFilerContainerDlg::RowCount() const {
+    return static_cast<int>(list_->Rows.size());
+}
 
 const RecordingEntry* CFilerContainerDlg::Row(int index) const {
-    if (index < 0 || index >= RowCount()) return nullptr;
+    if (index < 0 || index >= RowCount())
+        return nullptr;
     return &list_->Rows[static_cast<size_t>(index)];
 }
 
@@ -304,12 +319,14 @@ void CFilerContainerDlg::SelectRow(int index) {
         list_->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
         list_->setFocus(Qt::OtherFocusReason);
     }
-    if (QListWidgetItem* item = list_->item(index)) list_->scrollToItem(item);
+    if (QListWidgetItem* item = list_->item(index))
+        list_->scrollToItem(item);
     list_->viewport()->update();
 }
 
 void CFilerContainerDlg::SelectFirstRow() {
-    if (list_->count() == 0) return;
+    if (list_->count() == 0)
+        return;
     list_->CurrentRow = 0;
     list_->clearSelection();
     list_->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
@@ -317,14 +334,17 @@ void CFilerContainerDlg::SelectFirstRow() {
 }
 
 void CFilerContainerDlg::SetKindFilter(int index, int on) {
-    if (index < 0 || index >= static_cast<int>(filters_.size())) return;
+    if (index < 0 || index >= static_cast<int>(filters_.size()))
+        return;
     list_->KindFilter[static_cast<size_t>(index)] = on;
     filters_[static_cast<size_t>(index)]->setChecked(on != 0);
     RefillList();
     SelectFirstRow();
 }
 
-int CFilerContainerDlg::TakeOpenMode() { return std::exchange(OpenMode, 0); }
+int CFilerContainerDlg::TakeOpenMode() {
+    return std::exchange(OpenMode, 0);
+}
 
 QTreeWidgetItem* CFilerContainerDlg::NextFolder() const {
     QTreeWidgetItem* from = tree_->CurrentItem ? tree_->CurrentItem : tree_->currentItem();
@@ -347,20 +367,23 @@ void CFilerContainerDlg::PlaceControls(int layout) {
         tree_->setGeometry(4, 48, 217, std::max(0, h - 52));
         list_->setGeometry(224, 48, 224, std::max(0, h - 52));
         const int xs[5] = {5, 55, 105, 192, 242};
-        for (size_t i = 0; i < filters_.size(); ++i) placeFilter(i, xs[i], 30);
+        for (size_t i = 0; i < filters_.size(); ++i)
+            placeFilter(i, xs[i], 30);
     } else {
         pathDisplay_->setGeometry(4, 28, std::max(0, w - 8), 22);
         tree_->setGeometry(4, 54, std::max(0, w - 8), 284);
         list_->setGeometry(4, 386, std::max(0, w - 8), std::max(0, h - 390));
         // Three filters on the first row, two on the second; the longer labels need the room.
         const QPoint at[5] = {{5, 348}, {75, 348}, {145, 348}, {5, 368}, {87, 368}};
-        for (size_t i = 0; i < filters_.size(); ++i) placeFilter(i, at[i].x(), at[i].y());
+        for (size_t i = 0; i < filters_.size(); ++i)
+            placeFilter(i, at[i].x(), at[i].y());
     }
     const bool shown = !Collapsed;
     pathDisplay_->setVisible(shown);
     tree_->setVisible(shown);
     list_->setVisible(shown);
-    for (CSkinCheckButton* button : filters_) button->setVisible(shown);
+    for (CSkinCheckButton* button : filters_)
+        button->setVisible(shown);
     update();
 }
 
@@ -387,8 +410,10 @@ void CFilerContainerDlg::ShowPath(const fs::path& path) {
 void CFilerContainerDlg::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     if (Collapsed) {
-        if (!collapsedPicture_.isNull()) painter.drawPixmap(rect(), collapsedPicture_);
-        else painter.fillRect(rect(), Qt::white);
+        if (!collapsedPicture_.isNull())
+            painter.drawPixmap(rect(), collapsedPicture_);
+        else
+            painter.fillRect(rect(), Qt::white);
         return;
     }
     painter.fillRect(rect(), Qt::white);
@@ -401,6 +426,8 @@ void CFilerContainerDlg::paintEvent(QPaintEvent*) {
 }
 
 // Clicks between the controls stay in the panel instead of dragging the window behind it.
-void CFilerContainerDlg::mousePressEvent(QMouseEvent* event) { event->accept(); }
+void CFilerContainerDlg::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+}
 
 } // namespace kestrel

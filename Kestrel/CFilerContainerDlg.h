@@ -26,9 +26,14 @@ class CSkinCheckButton;
 
 class CFilerContainerDlg : public QWidget {
     Q_OBJECT
-public:
+  public:
     enum Layout : int { SideBySide = 0, Stacked = 1 };
-    enum Control : int { IdPathDisplay = 38500, IdTree = 38300, IdList = 1001, IdFilterFirst = 38700 };
+    enum Control : int {
+        IdPathDisplay = 38500,
+        IdTree = 38300,
+        IdList = 1001,
+        IdFilterFirst = 38700
+    };
     static const QColor kFrameColour; // RGB(170, 170, 170)
 
     // `watcherOwner` receives the source watcher's message (the main window).
@@ -74,7 +79,9 @@ public:
     CFolderTreeCtrl* Tree() const { return tree_; }
     CFileListCtrl* List() const { return list_; }
     QLineEdit* PathDisplay() const { return pathDisplay_; }
-    CSkinCheckButton* FilterButton(int index) const { return filters_.at(static_cast<size_t>(index)); }
+    CSkinCheckButton* FilterButton(int index) const {
+        return filters_.at(static_cast<size_t>(index));
+    }
     CMovieResource& Watcher() const { return *watcher_; }
     int LayoutMode() const { return layout_; }
 
@@ -86,7 +93,7 @@ public:
     // The folder item after the listed one, where playback continues; nullptr at the last.
     QTreeWidgetItem* NextFolder() const;
 
-signals:
+  signals:
     // A row became selected (by the user or by SelectRow).
     void RowSelected(int row);
     // The tree's selection moved; not emitted while the panel empties the tree itself.
@@ -94,11 +101,11 @@ signals:
     // A kind-filter button was pressed: command 38700 + its index.
     void Command(int id);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
-private:
+  private:
     void CreateControls();
     void RefillList();
     void SelectTopLevelItem();

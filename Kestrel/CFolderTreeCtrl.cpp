@@ -18,7 +18,7 @@ const QColor CFolderTreeCtrl::kSelectedFill(0, 204, 255);
 
 // Draws a row across the whole width: the selection fill, the badge and the name.
 class CFolderTreeCtrl::Delegate : public QStyledItemDelegate {
-public:
+  public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
@@ -38,22 +38,23 @@ public:
         painter->save();
         painter->fillRect(row, selected ? kSelectedFill : QColor(Qt::white));
         int level = 0;
-        for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) ++level;
+        for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
+            ++level;
         const auto mask = static_cast<KindMask>(index.data(kValueRole).toUInt());
         const int indent = level * kIndent;
         if (mask != 0) {
             const QImage badge = KindBadge::Compose(mask, painter->device()->devicePixelRatioF());
-            painter->drawImage(QPoint(kBadgeLeft + indent,
-                                      row.top() + (row.height() - KindBadge::kHeight) / 2),
-                               badge);
+            painter->drawImage(
+                QPoint(kBadgeLeft + indent, row.top() + (row.height() - KindBadge::kHeight) / 2),
+                badge);
         }
         const QRect text(kBadgeLeft + indent + KindBadge::kWidth + 6, row.top(),
                          row.width() - indent - KindBadge::kWidth - 8, row.height());
         painter->setFont(option.font);
         painter->setPen(selected ? QColor(Qt::white) : option.palette.color(QPalette::Text));
-        painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                          option.fontMetrics.elidedText(index.data().toString(), Qt::ElideRight,
-                                                        text.width()));
+        painter->drawText(
+            text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+            option.fontMetrics.elidedText(index.data().toString(), Qt::ElideRight, text.width()));
         if (selected && (option.state & QStyle::State_HasFocus)) {
             painter->setPen(QPen(QColor(Qt::white), 1, Qt::DotLine));
             painter->drawRect(row.adjusted(0, 0, -1, -1));
@@ -79,7 +80,8 @@ CFolderTreeCtrl::CFolderTreeCtrl(QWidget* parent) : QTreeWidget(parent) {
 }
 
 QTreeWidgetItem* CFolderTreeCtrl::ItemOf(Item handle) const {
-    if (handle == kRoot) return invisibleRootItem();
+    if (handle == kRoot)
+        return invisibleRootItem();
     return reinterpret_cast<QTreeWidgetItem*>(handle);
 }
 
@@ -90,7 +92,8 @@ CatalogueTree::Item CFolderTreeCtrl::InsertItem(Item parent, const std::string& 
 }
 
 void CFolderTreeCtrl::SetItemValue(Item item, KindMask mask) {
-    if (item == kRoot) return;
+    if (item == kRoot)
+        return;
     ItemOf(item)->setData(0, kValueRole, static_cast<uint>(mask));
 }
 
@@ -99,7 +102,8 @@ KindMask CFolderTreeCtrl::ItemValue(const QTreeWidgetItem* item) {
 }
 
 std::filesystem::path CFolderTreeCtrl::ItemPath(const QTreeWidgetItem* item) const {
-    if (!item) return {};
+    if (!item)
+        return {};
     std::vector<std::string> labels;
     for (const QTreeWidgetItem* at = item; at; at = at->parent()) {
         labels.push_back(at->text(0).toStdString());
@@ -120,7 +124,8 @@ int CFolderTreeCtrl::Depth(const QTreeWidgetItem* item) {
 }
 
 QTreeWidgetItem* CFolderTreeCtrl::NextFolderAfter(QTreeWidgetItem* item) const {
-    if (!item) return nullptr;
+    if (!item)
+        return nullptr;
     // The item below it in the expanded tree, children first; the recorder's folders are
     // one level deep, so this is the next day's folder.
     return itemBelow(item);

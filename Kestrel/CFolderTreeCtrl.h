@@ -11,7 +11,7 @@ namespace kestrel {
 
 class CFolderTreeCtrl : public QTreeWidget, public CatalogueTree {
     Q_OBJECT
-public:
+  public:
     static constexpr int kRowHeight = 28;
     static const QColor kSelectedFill; // RGB(0, 204, 255)
 
@@ -41,7 +41,7 @@ public:
     // Deletes every item.
     void DeleteAllItems();
 
-private:
+  private:
     class Delegate;
 };
 

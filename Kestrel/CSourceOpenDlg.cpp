@@ -63,10 +63,12 @@ void CSourceOpenDlg::CreateControls() {
     drives_->setGeometry(Ltrb(150, 50, 450, 76));
     std::vector<std::string> roots;
     const int preselect = ListRemovableDrives(roots);
-    for (const std::string& root : roots) drives_->addItem(QString::fromStdString(root));
+    for (const std::string& root : roots)
+        drives_->addItem(QString::fromStdString(root));
     drives_->setCurrentIndex(preselect >= 0 && preselect < drives_->count() ? preselect : -1);
     connect(drives_, &QComboBox::activated, this, [this](int index) {
-        if (index < 0) return;
+        if (index < 0)
+            return;
         drive_ = drives_->itemText(index).toStdString();
         SelectKind(IdSdCard);
     });
@@ -99,13 +101,16 @@ void CSourceOpenDlg::ReadSettings() {
     fileEdit_->setText(QString::fromStdString(file_));
     const std::string select = ReadSetting("SOURCE", "SELECT");
     int id = IdSdCard;
-    if (select == "FOLDER") id = IdFolder;
-    else if (select == "FILE") id = IdFile;
+    if (select == "FOLDER")
+        id = IdFolder;
+    else if (select == "FILE")
+        id = IdFile;
     SelectKind(id);
 }
 
 void CSourceOpenDlg::SelectKind(int id) {
-    if (id < IdSdCard || id > IdFile) return;
+    if (id < IdSdCard || id > IdFile)
+        return;
     kind_ = id - IdSdCard + 1;
     for (size_t i = 0; i < kinds_.size(); ++i) {
         kinds_[i]->setChecked(static_cast<int>(i) == kind_ - 1);
@@ -113,34 +118,45 @@ void CSourceOpenDlg::SelectKind(int id) {
     }
     bool enable = false;
     switch (kind_) {
-    case SourceSdCard: enable = drives_->currentIndex() >= 0; break;
-    case SourceFolder: enable = !folderEdit_->text().isEmpty(); break;
-    case SourceFile: enable = !fileEdit_->text().isEmpty(); break;
-    default: break;
+    case SourceSdCard:
+        enable = drives_->currentIndex() >= 0;
+        break;
+    case SourceFolder:
+        enable = !folderEdit_->text().isEmpty();
+        break;
+    case SourceFile:
+        enable = !fileEdit_->text().isEmpty();
+        break;
+    default:
+        break;
     }
     ok_->setEnabled(enable);
 }
 
 void CSourceOpenDlg::BrowseFolder() {
     const std::filesystem::path chosen = BrowseForFolder(this, "SOURCE", "FOLDER", UiQText(104));
-    if (chosen.empty()) return;
+    if (chosen.empty())
+        return;
     folder_ = chosen.string();
     folderEdit_->setText(QString::fromStdString(folder_));
     SelectKind(IdFolder);
 }
 
 void CSourceOpenDlg::BrowseFile() {
-    const QString start = QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("*.mov"));
+    const QString start =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("*.mov"));
     const QString chosen = QFileDialog::getOpenFileName(
         this, QString(), start, QStringLiteral("Movie Files (*.mov *.mp4);;All Files (*)"));
-    if (chosen.isEmpty()) return;
+    if (chosen.isEmpty())
+        return;
     file_ = chosen.toStdString();
     fileEdit_->setText(chosen);
     SelectKind(IdFile);
 }
 
 void CSourceOpenDlg::OnOk() {
-    if (drives_->currentIndex() >= 0) drive_ = drives_->currentText().toStdString();
+    if (drives_->currentIndex() >= 0)
+        drive_ = drives_->currentText().toStdString();
     folder_ = folderEdit_->text().toStdString();
     file_ = fileEdit_->text().toStdString();
     if (kind_ >= SourceSdCard && kind_ <= SourceFile) {
@@ -153,18 +169,24 @@ void CSourceOpenDlg::OnOk() {
 
 std::string CSourceOpenDlg::ChosenPath() const {
     switch (kind_) {
-    case SourceSdCard: return drive_;
-    case SourceFolder: return folder_;
-    case SourceFile: return file_;
-    default: return {};
+    case SourceSdCard:
+        return drive_;
+    case SourceFolder:
+        return folder_;
+    case SourceFile:
+        return file_;
+    default:
+        return {};
     }
 }
 
 std::optional<std::filesystem::path> CSourceOpenDlg::PathToOpen(const std::string& chosen) {
     std::string path = chosen;
     std::error_code ec;
-    if (path.size() > 1 && path.back() == '/' && std::filesystem::exists(path, ec)) path.pop_back();
-    if (!path.empty() && !std::filesystem::exists(path, ec)) return std::nullopt;
+    if (path.size() > 1 && path.back() == '/' && std::filesystem::exists(path, ec))
+        path.pop_back();
+    if (!path.empty() && !std::filesystem::exists(path, ec))
+        return std::nullopt;
     return std::filesystem::path(path);
 }
 

@@ -20,11 +20,18 @@ class CSkinCheckButton;
 
 class CSourceOpenDlg : public CSkinDialog {
     Q_OBJECT
-public:
+  public:
     enum Control : int {
-        IdSdCard = 39000, IdFolder = 39001, IdFile = 39002, IdFolderBrowse = 39003,
-        IdFileBrowse = 39004, IdDriveList = 39100, IdFolderEdit = 39200, IdFileEdit = 39201,
-        IdOk = 1, IdClose = 18,
+        IdSdCard = 39000,
+        IdFolder = 39001,
+        IdFile = 39002,
+        IdFolderBrowse = 39003,
+        IdFileBrowse = 39004,
+        IdDriveList = 39100,
+        IdFolderEdit = 39200,
+        IdFileEdit = 39201,
+        IdOk = 1,
+        IdClose = 18,
     };
     static constexpr int kWidth = 540;
     static constexpr int kHeight = 250;
@@ -42,7 +49,9 @@ public:
     // is not empty and does not exist.
     static std::optional<std::filesystem::path> PathToOpen(const std::string& chosen);
 
-    CSkinCheckButton* KindButton(int kind) const { return kinds_.at(static_cast<size_t>(kind - 1)); }
+    CSkinCheckButton* KindButton(int kind) const {
+        return kinds_.at(static_cast<size_t>(kind - 1));
+    }
     QComboBox* DriveList() const { return drives_; }
     QLineEdit* FolderEdit() const { return folderEdit_; }
     QLineEdit* FileEdit() const { return fileEdit_; }
@@ -51,7 +60,7 @@ public:
     // OK: takes the texts, writes the SOURCE keys and closes the dialog accepted.
     void OnOk();
 
-private:
+  private:
     void CreateControls();
     void ReadSettings();
     void BrowseFolder();

@@ -15,27 +15,36 @@ constexpr int kMarkStep = 10;
 
 QRect KindBadge::MarkRect(KindMask bit) {
     for (int i = 0; i < 6; ++i) {
-        if (kMarkedBits[i] != bit) continue;
-        return QRect(kMarkLeft + (i % 3) * kMarkStep + 1, kMarkTop + (i / 3) * kMarkStep,
-                     kMarkSide, kMarkSide);
+        if (kMarkedBits[i] != bit)
+            continue;
+        return QRect(kMarkLeft + (i % 3) * kMarkStep + 1, kMarkTop + (i / 3) * kMarkStep, kMarkSide,
+                     kMarkSide);
     }
     return {};
 }
 
 QColor KindBadge::MarkColour(KindMask bit) {
     switch (bit) {
-    case 0x02: return QColor(0xe0, 0x8a, 0x1e); // manual: orange
-    case 0x04: return QColor(0xd6, 0x33, 0x2f); // impact: red
-    case 0x08: return QColor(0x2f, 0x6f, 0xd6); // parking: blue
-    case 0x10: return QColor(0x8e, 0x3f, 0xc4); // parking impact: violet
-    case 0x20: return QColor(0xc9, 0xa8, 0x00); // speed camera: amber
-    case 0x40: return QColor(0x2e, 0x9e, 0x5b); // radar: green
-    default: return QColor(Qt::white);
+    case 0x02:
+        return QColor(0xe0, 0x8a, 0x1e); // manual: orange
+    case 0x04:
+        return QColor(0xd6, 0x33, 0x2f); // impact: red
+    case 0x08:
+        return QColor(0x2f, 0x6f, 0xd6); // parking: blue
+    case 0x10:
+        return QColor(0x8e, 0x3f, 0xc4); // parking impact: violet
+    case 0x20:
+        return QColor(0xc9, 0xa8, 0x00); // speed camera: amber
+    case 0x40:
+        return QColor(0x2e, 0x9e, 0x5b); // radar: green
+    default:
+        return QColor(Qt::white);
     }
 }
 
 QImage KindBadge::Compose(KindMask mask, qreal devicePixelRatio) {
-    if (mask == 0) return {};
+    if (mask == 0)
+        return {};
     const QSize pixels(qRound(kWidth * devicePixelRatio), qRound(kHeight * devicePixelRatio));
     QImage badge(pixels, QImage::Format_RGB32);
     badge.setDevicePixelRatio(devicePixelRatio);
@@ -49,7 +58,8 @@ QImage KindBadge::Compose(KindMask mask, qreal devicePixelRatio) {
     painter.fillRect(QRectF(2, 2, kWidth - 4, 3), QColor(0x55, 0x5d, 0x66));
     painter.setRenderHint(QPainter::Antialiasing, false);
     for (const KindMask bit : kMarkedBits) {
-        if ((mask & bit) == 0) continue;
+        if ((mask & bit) == 0)
+            continue;
         painter.fillRect(MarkRect(bit), MarkColour(bit));
     }
     return badge;

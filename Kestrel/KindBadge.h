@@ -8,7 +8,7 @@
 namespace kestrel {
 
 class KindBadge {
-public:
+  public:
     static constexpr int kWidth = 39;
     static constexpr int kHeight = 26;
 

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <filesystem>
 #include <system_error>
 
 namespace kestrel {
@@ -40,10 +40,13 @@ bool ReadsOne(const std::filesystem::path& file) {
 // directory, its parent the disk's.
 bool DeviceIsRemovable(std::string_view device) {
     std::error_code ec;
-    const std::filesystem::path link = std::filesystem::path("/sys/dev/block") / std::string(device);
+    const std::filesystem::path link =
+        std::filesystem::path("/sys/dev/block") / std::string(device);
     const std::filesystem::path dir = std::filesystem::canonical(link, ec);
-    if (ec) return false;
-    if (std::filesystem::exists(dir / "removable", ec)) return ReadsOne(dir / "removable");
+    if (ec)
+        return false;
+    if (std::filesystem::exists(dir / "removable", ec))
+        return ReadsOne(dir / "removable");
     if (std::filesystem::exists(dir / "partition", ec)) {
         return ReadsOne(dir.parent_path() / "removable");
     }
@@ -55,7 +58,8 @@ std::vector<std::string> SplitRoots(std::string_view text) {
     size_t start = 0;
     while (start <= text.size()) {
         const size_t end = std::min(text.find(':', start), text.size());
-        if (end > start) roots.emplace_back(text.substr(start, end - start));
+        if (end > start)
+            roots.emplace_back(text.substr(start, end - start));
         start = end + 1;
     }
     return roots;
@@ -72,8 +76,10 @@ std::vector<std::string> RemovableMountPoints(std::string_view mountInfo,
         // id parent major:minor root mount-point ...
         std::istringstream fields(line);
         std::string id, parent, device, root, mountPoint;
-        if (!(fields >> id >> parent >> device >> root >> mountPoint)) continue;
-        if (!isRemovable(device)) continue;
+        if (!(fields >> id >> parent >> device >> root >> mountPoint))
+            continue;
+        if (!isRemovable(device))
+            continue;
         std::string point = Unescape(mountPoint);
         if (std::find(points.begin(), points.end(), point) == points.end()) {
             points.push_back(std::move(point));

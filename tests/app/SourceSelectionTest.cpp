@@ -1,8 +1,8 @@
 // Choosing a source: the removable drives, the source dialog's kinds, OK rule and stored
 // choice, and the path that is then opened.
 #include "AppTestSupport.h"
-#include "CardFixture.h"
 #include "CSourceOpenDlg.h"
+#include "CardFixture.h"
 #include "RemovableDrives.h"
 #include "settings/SettingsStore.h"
 #include "skin/CSkinCheckButton.h"
@@ -21,12 +21,11 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(RemovableDrives, MountPointsOfRemovableDevicesOnlyInNameOrderWithEscapesUndone) {
-    const std::string mountInfo =
-        "22 1 8:1 / / rw - ext4 /dev/sda1 rw\n"
-        "40 22 8:17 / /media/user/SD\\040CARD rw - vfat /dev/sdb1 rw\n"
-        "41 22 179:1 / /media/user/ACARD rw - vfat /dev/mmcblk0p1 rw\n"
-        "42 22 179:1 / /media/user/ACARD rw - vfat /dev/mmcblk0p1 rw\n"
-        "broken line\n";
+    const std::string mountInfo = "22 1 8:1 / / rw - ext4 /dev/sda1 rw\n"
+                                  "40 22 8:17 / /media/user/SD\\040CARD rw - vfat /dev/sdb1 rw\n"
+                                  "41 22 179:1 / /media/user/ACARD rw - vfat /dev/mmcblk0p1 rw\n"
+                                  "42 22 179:1 / /media/user/ACARD rw - vfat /dev/mmcblk0p1 rw\n"
+                                  "broken line\n";
     const auto removable = [](std::string_view device) { return device != "8:1"; };
     const std::vector<std::string> points = RemovableMountPoints(mountInfo, removable);
     EXPECT_EQ(points, (std::vector<std::string>{"/media/user/ACARD", "/media/user/SD CARD"}));
@@ -56,7 +55,7 @@ TEST(RemovableDrives, TheGivenRootsAreListedAndTheLastIsPreselected) {
 }
 
 class SourceDialog : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { SettingsStore::CaptureSettingsFolder(); }
     test::TempWorkDir dir_;
 };

@@ -222,7 +222,8 @@ TEST_F(LongRecording, SeekingToTheEndWhilePlayingAtX4LandsEightyFramesBeforeIt) 
     EXPECT_EQ(host_.Engine().PlayState, kPlaying);
     // The engine went on from max - 80: its first report lies there, not at the end.
     int frame = 0;
-    ASSERT_TRUE(PumpUntil([&] { return (frame = host_.Api().GetCurrentFrame(host_.Engine())) > 0; }, 2000));
+    ASSERT_TRUE(
+        PumpUntil([&] { return (frame = host_.Api().GetCurrentFrame(host_.Engine())) > 0; }, 2000));
     EXPECT_GE(frame, max - 80);
     EXPECT_LT(frame, max - 30);
 }
@@ -231,8 +232,12 @@ TEST_F(LongRecording, SpeedLabelsAndTheFasterAndSlowerSteps) {
     const struct {
         int Code;
         const char* Label;
-    } labels[] = {{2, "再生速度x2.0"}, {4, "再生速度x4.0"}, {-2, "再生速度x0.5"},
-                  {-4, "再生速度x0.25"}, {1, ""}, {-1, ""}};
+    } labels[] = {{2, "再生速度x2.0"},
+                  {4, "再生速度x4.0"},
+                  {-2, "再生速度x0.5"},
+                  {-4, "再生速度x0.25"},
+                  {1, ""},
+                  {-1, ""}};
     for (const auto& l : labels) {
         const int slot = CTransportController::SpeedLabelSlot(l.Code, true);
         EXPECT_EQ(slot ? std::string(UiText(slot)) : std::string(), l.Label) << l.Code;

@@ -162,10 +162,14 @@ void CTransportController::SelectRecording(int index, int openMode) {
 
 void CTransportController::OnRowSelected(int row) {
     std::lock_guard lock(mutexCache_);
-    if (row == CurrentIndex && !panel_.ForceReopen)
+    // A refilled list may hold another recording at the current row: that one is opened.
+    const RecordingEntry* entry = panel_.Row(row);
+    const bool same = row == CurrentIndex && entry && entry->FullPath == currentPath_;
+    if (same && !panel_.ForceReopen)
         return;
     panel_.ForceReopen = 0;
     CurrentIndex = row;
+    currentPath_ = entry ? entry->FullPath : std::string();
     graph_.HasData = 0;
     MapHasData = 0;
     host_.DecideMapOrLogo();
@@ -468,6 +472,7 @@ void CTransportController::ResetPlaybackViews() {
     info_.update();
     PrefetchSensorData(engine_, nullptr);
     CurrentIndex = -1;
+    currentPath_.clear();
     panel_.List()->CurrentRow = -1;
     openArmed_ = true;
     panel_.PlaceControls(panel_.LayoutMode());

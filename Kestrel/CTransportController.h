@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <map>
+#include <string>
 
 class QTreeWidgetItem;
 
@@ -139,6 +140,7 @@ class CTransportController : public QObject {
     CPrefetchWorker prefetcher_;
     std::map<int, QBasicTimer> timers_;
     bool openArmed_ = true;
+    std::string currentPath_; // the recording CurrentIndex stood for when it was selected
     int sliderPlayState_ = 0;
 };
 

@@ -171,6 +171,19 @@ TEST_F(Transport, TheLastRecordingOfTheLastFolderEndsStoppedAtFrameZeroAtNormalS
     EXPECT_TRUE(PumpUntil([&] { return host_.Surface().Pattern() == 0; }, 3000));
 }
 
+TEST_F(Transport, AFilterThatPutsAnotherRecordingAtTheCurrentRowOpensThatOne) {
+    CFolderTreeCtrl& tree = *host_.Panel().Tree();
+    tree.setCurrentItem(tree.topLevelItem(1));
+    ASSERT_TRUE(host_.WaitLoaded());
+    ASSERT_EQ(C().CurrentIndex, 0);
+    ASSERT_EQ(ClassifyName(host_.Panel().Row(0)->FileName), KindImpact);
+    host_.Panel().SetKindFilter(1, 0); // impact recordings off: row 0 is the manual one now
+    ASSERT_EQ(ClassifyName(host_.Panel().Row(0)->FileName), KindManual);
+    EXPECT_EQ(C().WaitingForMovie, 1);
+    ASSERT_TRUE(host_.WaitLoaded());
+    EXPECT_EQ(E().Displayed.Scanner.Path, host_.Panel().Row(0)->FullPath);
+}
+
 TEST_F(Transport, PreviousAndNextMoveOneRowAndPlay) {
     OpenRow(0);
     C().OnCommand(CTransportController::IdNext);

@@ -283,7 +283,7 @@ void CTransportController::OnMovieReady() {
     if (!entry)
         return;
     RefreshSpeedLabel();
-    const ZoomState zoom = host_.Zoom();
+    const ZoomState zoom = host_.CurrentZoom();
     api_.SetVideoRect(engine_, zoom.AnchorX, zoom.AnchorY, zoom.OffsetX, zoom.OffsetY, zoom.Scale,
                       1);
     const int mode = panel_.TakeOpenMode();

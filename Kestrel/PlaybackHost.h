@@ -18,7 +18,7 @@ class PlaybackHost {
     virtual void DecideMapOrLogo() = 0;
     virtual void SetWaitCursor(bool on) = 0;
     virtual bool FullScreen() const = 0;
-    virtual ZoomState Zoom() const = 0;
+    virtual ZoomState CurrentZoom() const = 0;
     virtual int Volume() const = 0;
     virtual void ApplyVolume(int value) = 0;
     // Playback went past the last folder: zoom mode off, and full screen left (or, outside

@@ -84,7 +84,7 @@ class TransportHost : public QWidget, public PlaybackHost {
     void DecideMapOrLogo() override {}
     void SetWaitCursor(bool on) override { WaitCursor = on; }
     bool FullScreen() const override { return false; }
-    ZoomState Zoom() const override { return ZoomState{160, 90, 0, 0, 1.0f}; }
+    ZoomState CurrentZoom() const override { return ZoomState{160, 90, 0, 0, 1.0f}; }
     int Volume() const override { return 0; }
     void ApplyVolume(int) override {}
     void EndFolderAdvance() override { ++FolderAdvanceEnds; }

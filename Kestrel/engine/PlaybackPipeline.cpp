@@ -58,6 +58,18 @@ bool WaitingForDisplay(EngineContext& ctx) {
     return player != nullptr && !player->DisplayControl();
 }
 
+// Runs `slot` on the player under the file lock once the movie's picture is on display;
+// 0 when no movie is open or its first picture is still awaited.
+template <class Slot> int WithShownPlayer(EngineContext& ctx, Slot&& slot) {
+    if (!ctx.FileMutex)
+        return 0;
+    std::lock_guard fileLock(*ctx.FileMutex);
+    CPlayer* player = PlayerOf(ctx);
+    if (player == nullptr || WaitingForDisplay(ctx))
+        return 0;
+    return slot(*player);
+}
+
 int VolumeForSpeed(const EngineContext& ctx) {
     return ctx.SpeedCode == 1 ? ctx.Volume : 0;
 }
@@ -353,66 +365,51 @@ int CloseMovie(EngineContext& ctx) {
 }
 
 int Run(EngineContext& ctx) {
-    if (!ctx.FileMutex)
-        return 0;
-    std::lock_guard fileLock(*ctx.FileMutex);
-    CPlayer* player = PlayerOf(ctx);
-    if (player == nullptr || WaitingForDisplay(ctx))
-        return 0;
-    if (ReadPlayState(ctx) == kPlayStatePlaying)
+    return WithShownPlayer(ctx, [&](CPlayer& player) -> int {
+        if (ReadPlayState(ctx) == kPlayStatePlaying)
+            return 1;
+        // A player that is running already (left so by the one-frame-per-second mode) is
+        // playing; any other refusal leaves the state as it was.
+        if (player.GetState() != CPlayer::kStarted && Failed(player.Play()))
+            return 0;
+        SetPlayState(ctx, kPlayStatePlaying);
         return 1;
-    // A player that is running already (left so by the one-frame-per-second mode) is
-    // playing; any other refusal leaves the state as it was.
-    if (player->GetState() != CPlayer::kStarted && Failed(player->Play()))
-        return 0;
-    SetPlayState(ctx, kPlayStatePlaying);
-    return 1;
+    });
 }
 
 int SeekFrameWhilePlaying(EngineContext& ctx, int32_t frame) {
-    if (!ctx.FileMutex)
-        return 0;
-    std::lock_guard fileLock(*ctx.FileMutex);
-    CPlayer* player = PlayerOf(ctx);
-    if (player == nullptr || WaitingForDisplay(ctx))
-        return 0;
-    if (ReadPlayState(ctx) != kPlayStatePlaying)
-        return 1;
-    return Succeeded(player->StartAt(FrameToMediaTime(ctx.FramePeriodMs, std::max(frame, 0)))) ? 1
-                                                                                               : 0;
+    return WithShownPlayer(ctx, [&](CPlayer& player) -> int {
+        if (ReadPlayState(ctx) != kPlayStatePlaying)
+            return 1;
+        return Succeeded(player.StartAt(FrameToMediaTime(ctx.FramePeriodMs, std::max(frame, 0))))
+                   ? 1
+                   : 0;
+    });
 }
 
 int Pause(EngineContext& ctx) {
-    if (!ctx.FileMutex)
-        return 0;
-    std::lock_guard fileLock(*ctx.FileMutex);
-    CPlayer* player = PlayerOf(ctx);
-    if (player == nullptr || WaitingForDisplay(ctx))
-        return 0;
-    if (ReadPlayState(ctx) == kPlayStatePaused)
+    return WithShownPlayer(ctx, [&](CPlayer& player) -> int {
+        if (ReadPlayState(ctx) == kPlayStatePaused)
+            return 1;
+        PauseIfStarted(player);
+        SetPlayState(ctx, kPlayStatePaused);
         return 1;
-    PauseIfStarted(*player);
-    SetPlayState(ctx, kPlayStatePaused);
-    return 1;
+    });
 }
 
 int Stop(EngineContext& ctx) {
-    if (!ctx.FileMutex)
-        return 0;
-    std::lock_guard fileLock(*ctx.FileMutex);
-    CPlayer* player = PlayerOf(ctx);
-    if (player == nullptr || WaitingForDisplay(ctx))
-        return 0;
-    if (ReadPlayState(ctx) == kPlayStateStopped)
+    return WithShownPlayer(ctx, [&](CPlayer& player) -> int {
+        if (ReadPlayState(ctx) == kPlayStateStopped)
+            return 1;
+        const int state = player.GetState();
+        if (state == CPlayer::kStarted || state == CPlayer::kPaused) {
+            std::shared_ptr<MediaSession> session = player.Session();
+            if (session && Succeeded(session->Stop()))
+                player.SetState(CPlayer::kStopped);
+        }
+        SetPlayState(ctx, kPlayStateStopped);
         return 1;
-    const int state = player->GetState();
-    if (state == CPlayer::kStarted || state == CPlayer::kPaused) {
-        std::shared_ptr<MediaSession> session = player->Session();
-        if (session && Succeeded(session->Stop()))
-            player->SetState(CPlayer::kStopped);
-    }
-    SetPlayState(ctx, kPlayStateStopped);
-    return 1;
+    });
 }
 
 int32_t GetCurrentFrame(EngineContext& ctx) {
@@ -439,24 +436,20 @@ int32_t GetCurrentFrame(EngineContext& ctx) {
 }
 
 int SeekToFrame(EngineContext& ctx, int64_t frame) {
-    if (!ctx.FileMutex)
-        return 0;
-    std::lock_guard fileLock(*ctx.FileMutex);
-    CPlayer* player = PlayerOf(ctx);
-    if (player == nullptr || WaitingForDisplay(ctx))
-        return 0;
-    std::shared_ptr<MediaSession> session = player->Session();
-    if (!session)
-        return 0;
-    const int64_t position = FrameToMediaTime(ctx.FramePeriodMs, std::max<int64_t>(frame, 0));
-    {
-        MediaSession::CommandHold hold(*session);
-        if (Failed(player->StartAt(position)))
+    return WithShownPlayer(ctx, [&](CPlayer& player) -> int {
+        std::shared_ptr<MediaSession> session = player.Session();
+        if (!session)
             return 0;
-        PauseIfStarted(*player);
-    }
-    SetPlayState(ctx, kPlayStatePaused);
-    return 1;
+        const int64_t position = FrameToMediaTime(ctx.FramePeriodMs, std::max<int64_t>(frame, 0));
+        {
+            MediaSession::CommandHold hold(*session);
+            if (Failed(player.StartAt(position)))
+                return 0;
+            PauseIfStarted(player);
+        }
+        SetPlayState(ctx, kPlayStatePaused);
+        return 1;
+    });
 }
 
 int JumpToFrame(EngineContext& ctx, int64_t frame) {

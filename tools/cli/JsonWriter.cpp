@@ -89,29 +89,22 @@ JsonWriter& JsonWriter::String(std::string_view value) {
     return *this;
 }
 
-JsonWriter& JsonWriter::Int(int64_t value) {
+template <class Number>
+JsonWriter& JsonWriter::AppendNumber(Number value) {
     BeforeValue();
-    char buffer[24];
+    char buffer[32]; // the shortest round-trip text of any 64-bit number fits
     auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     out_.append(buffer, result.ptr);
     return *this;
 }
 
-JsonWriter& JsonWriter::UInt(uint64_t value) {
-    BeforeValue();
-    char buffer[24];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out_.append(buffer, result.ptr);
-    return *this;
-}
+JsonWriter& JsonWriter::Int(int64_t value) { return AppendNumber(value); }
+
+JsonWriter& JsonWriter::UInt(uint64_t value) { return AppendNumber(value); }
 
 JsonWriter& JsonWriter::Double(double value) {
     if (!std::isfinite(value)) return Null();
-    BeforeValue();
-    char buffer[32];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    out_.append(buffer, result.ptr);
-    return *this;
+    return AppendNumber(value);
 }
 
 JsonWriter& JsonWriter::Bool(bool value) {

@@ -36,6 +36,8 @@ public:
 private:
     void BeforeValue();
     void AppendEscaped(std::string_view text);
+    template <class Number>
+    JsonWriter& AppendNumber(Number value);
 
     std::string out_;
     std::vector<bool> hasMembers_; // one per open object or array

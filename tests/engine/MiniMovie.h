@@ -1,6 +1,8 @@
 #pragma once
 // Tiny movies in the recorder's layout (ftyp, mdat, moov, udat), written byte by byte, for
 // the box tree and joiner tests. Every value a test checks is set here.
+#include "../TempFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -126,23 +128,7 @@ inline uint32_t Get32(const std::string& bytes, size_t at) {
            static_cast<uint8_t>(bytes[at + 3]);
 }
 
-// A fresh folder under the test temporary directory, removed with the object.
-class TempFolder {
-  public:
-    TempFolder() {
-        std::string pattern =
-            (std::filesystem::path(::testing::TempDir()) / "kestrel-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::filesystem::path& Path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
-  private:
-    std::filesystem::path path_;
-};
+using kestrel::TempFolder;
 
 } // namespace kestrel::testing

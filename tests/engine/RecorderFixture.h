@@ -2,6 +2,8 @@
 // Small recorder movies written byte by byte for the engine's tests: just the boxes the
 // engine walks (ftyp, mdat, moov with mvhd and the first track's stts, udat) with the
 // recorder's header and records as the test asks for them.
+#include "../TempFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -196,32 +198,16 @@ struct Movie {
     }
 };
 
-// A fresh folder under the test temporary directory, removed with everything in it.
-class TempFolder {
+// A temporary folder that also writes fixture files into itself.
+class TempFolder : public kestrel::TempFolder {
 public:
-    TempFolder() {
-        std::string pattern = ::testing::TempDir() + "kestrel-XXXXXX";
-        if (!mkdtemp(pattern.data())) ADD_FAILURE() << "cannot create a temporary folder";
-        path_ = pattern;
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
     std::filesystem::path Write(const std::string& name, const Bytes& bytes) const {
-        const std::filesystem::path file = path_ / name;
+        const std::filesystem::path file = Path() / name;
         std::ofstream out(file, std::ios::binary);
         out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         EXPECT_TRUE(out.good()) << file;
         return file;
     }
-    const std::filesystem::path& Path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
 };
 
 } // namespace kestrel::fixture

@@ -1,5 +1,7 @@
 #include "engine/RecordingCatalogue.h"
 
+#include "../TempFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -12,22 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A fresh folder under the test's temporary directory, removed with everything in it.
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (fs::path(testing::TempDir()) / "catalogueXXXXXX").string();
-        root_ = ::mkdtemp(pattern.data());
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
-    }
-    const fs::path& Root() const { return root_; }
-
-private:
-    fs::path root_;
-};
 
 void WriteBytes(const fs::path& path, const std::string& bytes) {
     fs::create_directories(path.parent_path());
@@ -150,26 +136,26 @@ TEST(RecordingCatalogue, RecorderFileCheck) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        WriteBytes(dir.Root() / c.name, c.bytes);
-        EXPECT_EQ(c.accepted, IsRecorderFile(dir.Root() / c.name));
+        WriteBytes(dir.Path() / c.name, c.bytes);
+        EXPECT_EQ(c.accepted, IsRecorderFile(dir.Path() / c.name));
     }
-    EXPECT_FALSE(IsRecorderFile(dir.Root() / "missing.MOV"));
-    fs::create_directory(dir.Root() / "folder.MOV");
-    EXPECT_FALSE(IsRecorderFile(dir.Root() / "folder.MOV"));
+    EXPECT_FALSE(IsRecorderFile(dir.Path() / "missing.MOV"));
+    fs::create_directory(dir.Path() / "folder.MOV");
+    EXPECT_FALSE(IsRecorderFile(dir.Path() / "folder.MOV"));
 }
 
 TEST(RecordingCatalogue, RecordingAndFolderEntries) {
     TempFolder dir;
-    const fs::path file = dir.Root() / "230501_101500_G.MOV";
+    const fs::path file = dir.Path() / "230501_101500_G.MOV";
     WriteRecorderFile(file, 4321);
-    WriteRecorderFile(dir.Root() / "notes.txt");
+    WriteRecorderFile(dir.Path() / "notes.txt");
 
     Catalogue list;
     CatalogueCounters counters;
     counters.NextListIndex = 7;
     ASSERT_TRUE(AddRecordingEntry(file, list, counters));
-    EXPECT_FALSE(AddRecordingEntry(dir.Root() / "missing_A.MOV", list, counters));
-    EXPECT_FALSE(AddRecordingEntry(dir.Root() / "notes.txt", list, counters));
+    EXPECT_FALSE(AddRecordingEntry(dir.Path() / "missing_A.MOV", list, counters));
+    EXPECT_FALSE(AddRecordingEntry(dir.Path() / "notes.txt", list, counters));
     ASSERT_TRUE(AddRecordingEntry(file, list, counters));
     ASSERT_EQ(2u, list.size());
 
@@ -193,10 +179,10 @@ TEST(RecordingCatalogue, RecordingAndFolderEntries) {
     EXPECT_EQ(0, next[0].ListIndex);
     EXPECT_GT(next[0].Serial, list[1].Serial);
 
-    AddFolderEntry(dir.Root() / "100REC", list);
+    AddFolderEntry(dir.Path() / "100REC", list);
     const RecordingEntry& folder = list.back();
     EXPECT_EQ("100REC", folder.FileName);
-    EXPECT_EQ((dir.Root() / "100REC").string(), folder.FullPath);
+    EXPECT_EQ((dir.Path() / "100REC").string(), folder.FullPath);
     EXPECT_EQ(-1, folder.ListIndex);
     EXPECT_EQ(-1, folder.Serial);
     EXPECT_EQ(EntryFolder, folder.EntryType);
@@ -206,8 +192,8 @@ TEST(RecordingCatalogue, RecordingAndFolderEntries) {
 
 TEST(RecordingCatalogue, NameInitialIsACodePoint) {
     TempFolder dir;
-    const fs::path file = dir.Root() / "駐車_P.MOV";
-    const fs::path plain = dir.Root() / "plain.MOV";
+    const fs::path file = dir.Path() / "駐車_P.MOV";
+    const fs::path plain = dir.Path() / "plain.MOV";
     WriteRecorderFile(file);
     WriteRecorderFile(plain);
     Catalogue list;
@@ -220,13 +206,13 @@ TEST(RecordingCatalogue, NameInitialIsACodePoint) {
 
 TEST(RecordingCatalogue, ListFolderReportsDotsTypesAndFailure) {
     TempFolder dir;
-    fs::create_directory(dir.Root() / "sub");
-    WriteBytes(dir.Root() / "file.MOV", "x");
-    fs::create_directory_symlink(dir.Root() / "sub", dir.Root() / "link");
-    fs::create_symlink(dir.Root() / "file.MOV", dir.Root() / "filelink.MOV");
+    fs::create_directory(dir.Path() / "sub");
+    WriteBytes(dir.Path() / "file.MOV", "x");
+    fs::create_directory_symlink(dir.Path() / "sub", dir.Path() / "link");
+    fs::create_symlink(dir.Path() / "file.MOV", dir.Path() / "filelink.MOV");
 
     DirListing listing;
-    ASSERT_TRUE(ListFolder(dir.Root(), listing));
+    ASSERT_TRUE(ListFolder(dir.Path(), listing));
     SortListing(listing);
     std::vector<std::string> names;
     for (const DirEntry& e : listing) names.push_back(e.Name);
@@ -239,7 +225,7 @@ TEST(RecordingCatalogue, ListFolderReportsDotsTypesAndFailure) {
     EXPECT_TRUE(listing[5].IsDirectory);
 
     DirListing none;
-    EXPECT_FALSE(ListFolder(dir.Root() / "missing", none));
+    EXPECT_FALSE(ListFolder(dir.Path() / "missing", none));
     EXPECT_TRUE(none.empty());
 }
 
@@ -271,7 +257,7 @@ TEST(RecordingCatalogue, SortPutsWellNamedRecordingsFirstInOrdinalOrder) {
 // folder itself, and files the recorder did not write are left out.
 TEST(RecordingCatalogue, TreeWalkOfAChosenFolder) {
     TempFolder dir;
-    const fs::path& root = dir.Root();
+    const fs::path& root = dir.Path();
     WriteRecorderFile(root / "230501_101600_G.MOV");
     WriteRecorderFile(root / "230501_101500_A.MOV");
     WriteRecorderFile(root / "Clip_M.MOV");
@@ -314,7 +300,7 @@ TEST(RecordingCatalogue, TreeWalkOfAChosenFolder) {
 
 TEST(RecordingCatalogue, TreeWalkOfACard) {
     TempFolder dir;
-    const fs::path& dcim = dir.Root();
+    const fs::path& dcim = dir.Path();
     WriteRecorderFile(dcim / "101REC" / "230502_090000_P.MOV");
     WriteRecorderFile(dcim / "100REC" / "230501_101500_A.MOV");
     WriteRecorderFile(dcim / "100REC" / "230501_101600_G.MOV");
@@ -359,18 +345,18 @@ TEST(RecordingCatalogue, TreeWalkOfACard) {
 
 TEST(RecordingCatalogue, TreeWalkInsertsAtMost999Items) {
     TempFolder dir;
-    for (int i = 0; i < 1000; ++i) fs::create_directory(dir.Root() / std::to_string(1000 + i));
+    for (int i = 0; i < 1000; ++i) fs::create_directory(dir.Path() / std::to_string(1000 + i));
     FakeTree tree;
     Catalogue catalogue;
     CatalogueCounters counters;
-    ASSERT_TRUE(BuildTreeCatalogue(dir.Root(), catalogue, counters, {&tree}));
+    ASSERT_TRUE(BuildTreeCatalogue(dir.Path(), catalogue, counters, {&tree}));
     ASSERT_EQ(999u, tree.nodes.size());
     EXPECT_EQ("1998", tree.nodes.back().Label);
 }
 
 TEST(RecordingCatalogue, FlatWalkListsSubFolderBlocksThenOwnRecordings) {
     TempFolder dir;
-    const fs::path& root = dir.Root();
+    const fs::path& root = dir.Path();
     WriteRecorderFile(root / "230509_000000_A.MOV");
     WriteRecorderFile(root / "b" / "230502_000000_A.MOV");
     WriteRecorderFile(root / "b" / "230501_000000_G.MOV");
@@ -400,7 +386,7 @@ TEST(RecordingCatalogue, FlatWalkListsSubFolderBlocksThenOwnRecordings) {
 
 TEST(RecordingCatalogue, PruneRemovesOnlyFoldersWithoutFiles) {
     TempFolder dir;
-    const fs::path& dcim = dir.Root();
+    const fs::path& dcim = dir.Path();
     fs::create_directories(dcim / "100EMPTY" / "a" / "b");
     WriteBytes(dcim / "101TEXT" / "readme.txt", "x");
     WriteRecorderFile(dcim / "102DEEP" / "inner" / "230501_000000_A.MOV");
@@ -429,14 +415,14 @@ TEST(RecordingCatalogue, PruneRemovesOnlyFoldersWithoutFiles) {
 
 TEST(RecordingCatalogue, DeleteFolderTreeRemovesEverythingButNeverFollowsLinks) {
     TempFolder dir;
-    const fs::path keep = dir.Root() / "keep";
+    const fs::path keep = dir.Path() / "keep";
     WriteBytes(keep / "keep.MOV", "x");
-    const fs::path doomed = dir.Root() / "doomed";
+    const fs::path doomed = dir.Path() / "doomed";
     WriteBytes(doomed / "a.MOV", "x");
     WriteBytes(doomed / "sub" / "deeper" / "b.MOV", "x");
     fs::create_directory_symlink(keep, doomed / "sub" / "link");
 
-    EXPECT_FALSE(DeleteFolderTree(dir.Root() / "missing"));
+    EXPECT_FALSE(DeleteFolderTree(dir.Path() / "missing"));
     EXPECT_FALSE(DeleteFolderTree(doomed / "sub" / "link"));
     EXPECT_TRUE(fs::exists(keep / "keep.MOV"));
 

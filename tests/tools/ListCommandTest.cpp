@@ -1,6 +1,8 @@
 // kestrel-cli list, run as a separate process over small folders made by the test.
 #include "JsonValue.h"
 
+#include "../TempFolder.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,21 +21,6 @@ namespace {
 namespace fs = std::filesystem;
 using testing_json::JsonValue;
 
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (fs::path(testing::TempDir()) / "listXXXXXX").string();
-        root_ = ::mkdtemp(pattern.data());
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
-    }
-    const fs::path& Root() const { return root_; }
-
-private:
-    fs::path root_;
-};
 
 void WriteBytes(const fs::path& path, const std::string& bytes) {
     fs::create_directories(path.parent_path());
@@ -76,8 +63,8 @@ struct CliResult {
 // Runs `kestrel-cli list ARGS`; `stdoutPath` replaces the captured output when given.
 CliResult RunList(const std::vector<std::string>& args, const std::string& stdoutPath = {}) {
     TempFolder capture;
-    const fs::path out = capture.Root() / "out";
-    const fs::path err = capture.Root() / "err";
+    const fs::path out = capture.Path() / "out";
+    const fs::path err = capture.Path() / "err";
     std::string command = Quote(KESTREL_CLI) + " list";
     for (const std::string& a : args) command += " " + Quote(a);
     command += " >" + Quote(stdoutPath.empty() ? out.string() : stdoutPath);
@@ -98,7 +85,7 @@ std::vector<std::string> FileNames(const JsonValue& doc) {
 
 TEST(ListCommand, FolderAsJson) {
     TempFolder dir;
-    const fs::path& root = dir.Root();
+    const fs::path& root = dir.Path();
     WriteRecorderFile(root / "230501_101600_G.MOV", 4000);
     WriteRecorderFile(root / "230501_101500_A.MOV");
     WriteRecorderFile(root / "clip_M.MOV");
@@ -137,7 +124,7 @@ TEST(ListCommand, FolderAsJson) {
 
 TEST(ListCommand, CardTreeShowsFoldersWithMasksAndDeletesNothing) {
     TempFolder dir;
-    const fs::path& dcim = dir.Root();
+    const fs::path& dcim = dir.Path();
     WriteRecorderFile(dcim / "100REC" / "230501_101600_G.MOV");
     WriteRecorderFile(dcim / "100REC" / "230501_101500_A.MOV");
     WriteRecorderFile(dcim / "101REC" / "230502_090000_P.MOV");
@@ -170,18 +157,18 @@ TEST(ListCommand, CardTreeShowsFoldersWithMasksAndDeletesNothing) {
 
 TEST(ListCommand, FlatTextHasOneLinePerRecording) {
     TempFolder dir;
-    WriteRecorderFile(dir.Root() / "b" / "230502_000000_A.MOV");
-    WriteRecorderFile(dir.Root() / "a" / "230503_000000_A.MOV");
-    WriteRecorderFile(dir.Root() / "230501_000000_A.MOV");
+    WriteRecorderFile(dir.Path() / "b" / "230502_000000_A.MOV");
+    WriteRecorderFile(dir.Path() / "a" / "230503_000000_A.MOV");
+    WriteRecorderFile(dir.Path() / "230501_000000_A.MOV");
 
-    const CliResult r = RunList({dir.Root().string(), "--flat"});
+    const CliResult r = RunList({dir.Path().string(), "--flat"});
     ASSERT_EQ(0, r.exitCode) << r.err;
     std::istringstream lines(r.out);
     std::vector<std::string> found;
     for (std::string line; std::getline(lines, line);) found.push_back(line);
-    const std::vector<fs::path> expected{dir.Root() / "a" / "230503_000000_A.MOV",
-                                         dir.Root() / "b" / "230502_000000_A.MOV",
-                                         dir.Root() / "230501_000000_A.MOV"};
+    const std::vector<fs::path> expected{dir.Path() / "a" / "230503_000000_A.MOV",
+                                         dir.Path() / "b" / "230502_000000_A.MOV",
+                                         dir.Path() / "230501_000000_A.MOV"};
     ASSERT_EQ(expected.size(), found.size()) << r.out;
     for (size_t i = 0; i < expected.size(); ++i) {
         EXPECT_NE(std::string::npos, found[i].find(expected[i].string())) << found[i];
@@ -191,16 +178,16 @@ TEST(ListCommand, FlatTextHasOneLinePerRecording) {
 
 TEST(ListCommand, SingleFileIsListedOnlyWhenTheRecorderWroteIt) {
     TempFolder dir;
-    WriteRecorderFile(dir.Root() / "230501_000000_O.MOV");
-    WriteBytes(dir.Root() / "230501_000001_O.MOV", std::string(300, 'x'));
+    WriteRecorderFile(dir.Path() / "230501_000000_O.MOV");
+    WriteBytes(dir.Path() / "230501_000001_O.MOV", std::string(300, 'x'));
 
-    const CliResult good = RunList({(dir.Root() / "230501_000000_O.MOV").string(), "--json"});
+    const CliResult good = RunList({(dir.Path() / "230501_000000_O.MOV").string(), "--json"});
     ASSERT_EQ(0, good.exitCode) << good.err;
     const JsonValue doc = JsonValue::Parse(good.out);
     EXPECT_EQ((std::vector<std::string>{"230501_000000_O.MOV"}), FileNames(doc));
     EXPECT_EQ("速度取締機", doc["entries"][0]["KindLabel"].Str());
 
-    const CliResult other = RunList({(dir.Root() / "230501_000001_O.MOV").string(), "--json"});
+    const CliResult other = RunList({(dir.Path() / "230501_000001_O.MOV").string(), "--json"});
     ASSERT_EQ(0, other.exitCode) << other.err;
     EXPECT_TRUE(JsonValue::Parse(other.out)["entries"].items.empty());
 }
@@ -208,31 +195,31 @@ TEST(ListCommand, SingleFileIsListedOnlyWhenTheRecorderWroteIt) {
 TEST(ListCommand, HostileNamesStayValidJson) {
     TempFolder dir;
     const std::string name = "230501_101500_\"q\\\t\x01\xff_A.MOV";
-    WriteRecorderFile(dir.Root() / name);
+    WriteRecorderFile(dir.Path() / name);
 
-    const CliResult r = RunList({dir.Root().string(), "--json"});
+    const CliResult r = RunList({dir.Path().string(), "--json"});
     ASSERT_EQ(0, r.exitCode) << r.err;
     const JsonValue doc = JsonValue::Parse(r.out);
     EXPECT_EQ((std::vector<std::string>{"230501_101500_\"q\\\t\x01\xEF\xBF\xBD_A.MOV"}),
               FileNames(doc));
 
     // The text form never passes control characters to the terminal.
-    const CliResult text = RunList({dir.Root().string()});
+    const CliResult text = RunList({dir.Path().string()});
     EXPECT_EQ(std::string::npos, text.out.find('\t'));
     EXPECT_EQ(std::string::npos, text.out.find('\x01'));
 }
 
 TEST(ListCommand, ErrorsAreOneLineOnStandardError) {
     TempFolder dir;
-    WriteRecorderFile(dir.Root() / "230501_000000_A.MOV");
-    const std::string root = dir.Root().string();
+    WriteRecorderFile(dir.Path() / "230501_000000_A.MOV");
+    const std::string root = dir.Path().string();
     const std::vector<std::vector<std::string>> cases{
         {},
         {"--json"},
         {root, "--bogus"},
         {root, root},
         {root, "--flat", "--tree"},
-        {(dir.Root() / "missing").string()},
+        {(dir.Path() / "missing").string()},
     };
     for (const auto& args : cases) {
         std::string shown;

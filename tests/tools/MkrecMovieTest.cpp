@@ -1,5 +1,6 @@
 // kestrel-mkrec as a command: the movies it makes (box layout, what FFmpeg reads of
 // them, the frame pattern in their pictures), its odd files, its errors and its card.
+#include "../TempFolder.h"
 #include "JsonValue.h"
 
 #include "mkrec/BoxWriter.h"
@@ -28,21 +29,6 @@ namespace fs = std::filesystem;
 using testing_json::JsonValue;
 using Bytes = std::vector<uint8_t>;
 
-class TempFolder {
-public:
-    TempFolder() {
-        std::string pattern = (fs::path(testing::TempDir()) / "mkrecXXXXXX").string();
-        root_ = ::mkdtemp(pattern.data());
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
-    }
-    const fs::path& Root() const { return root_; }
-
-private:
-    fs::path root_;
-};
 
 Bytes ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -69,7 +55,7 @@ struct RunResult {
 RunResult RunProgram(const std::string& program, const std::vector<std::string>& args,
               const fs::path& out = "/dev/null") {
     TempFolder capture;
-    const fs::path err = capture.Root() / "err";
+    const fs::path err = capture.Path() / "err";
     std::string command = Quote(program);
     for (const std::string& a : args) command += " " + Quote(a);
     command += " >" + Quote(out.string()) + " 2>" + Quote(err.string()) + " </dev/null";
@@ -149,7 +135,7 @@ double MovieSeconds(const Bytes& b) {
 // Every picture of a movie as 8-bit grey, decoded by FFmpeg (scaled when asked).
 std::vector<Bytes> GreyFrames(const fs::path& movie, int width, int height, bool scale = false) {
     TempFolder dir;
-    const fs::path raw = dir.Root() / "frames.gray";
+    const fs::path raw = dir.Path() / "frames.gray";
     std::vector<std::string> args = {"-v", "error", "-i", movie.string()};
     if (scale) args.insert(args.end(), {"-vf", "scale=" + std::to_string(width) + ":" + std::to_string(height)});
     args.insert(args.end(), {"-f", "rawvideo", "-pix_fmt", "gray", raw.string()});
@@ -176,8 +162,8 @@ class MkrecMovie : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         dir_ = new TempFolder;
-        movie_ = dir_->Root() / "240501_083000_A.MOV";
-        json_ = dir_->Root() / "records.json";
+        movie_ = dir_->Path() / "240501_083000_A.MOV";
+        json_ = dir_->Path() / "records.json";
         const RunResult r = Mkrec({"movie", movie_.string(), "--seconds", "2", "--size", "320x180",
                                    "--gop", "10", "--records-json", json_.string()});
         ASSERT_EQ(0, r.exitCode) << r.err;
@@ -275,8 +261,8 @@ TEST_F(MkrecMovie, FfmpegReadsEveryFrameWithItsNumber) {
 
     // A JPEG of one picture, decoded to RGB.
     TempFolder dir;
-    const fs::path jpeg = dir.Root() / "frame.jpg";
-    const fs::path rgb = dir.Root() / "frame.rgb";
+    const fs::path jpeg = dir.Path() / "frame.jpg";
+    const fs::path rgb = dir.Path() / "frame.rgb";
     ASSERT_EQ(0, RunProgram("ffmpeg", {"-v", "error", "-i", movie_.string(), "-vf", "select=eq(n\\,37)",
                                 "-frames:v", "1", jpeg.string()}).exitCode);
     ASSERT_EQ(0, RunProgram("ffmpeg", {"-v", "error", "-i", jpeg.string(), "-f", "rawvideo", "-pix_fmt",
@@ -302,7 +288,7 @@ TEST(MkrecMovieKinds, SoundAndFrameDuration) {
     TempFolder dir;
     for (const auto& c : cases) {
         const std::string label = c.args[0] + (c.args.size() > 1 ? " " + c.args[1] : "");
-        const fs::path movie = dir.Root() / "m.MOV";
+        const fs::path movie = dir.Path() / "m.MOV";
         std::vector<std::string> args = {"movie", movie.string(), "--seconds", "1", "--size", "160x90"};
         args.insert(args.end(), c.args.begin(), c.args.end());
         const RunResult r = Mkrec(args);
@@ -386,7 +372,7 @@ TEST(MkrecOddFiles, EachOptionMakesWhatItSays) {
     };
     TempFolder dir;
     for (const auto& c : cases) {
-        const fs::path movie = dir.Root() / "odd.MOV";
+        const fs::path movie = dir.Path() / "odd.MOV";
         std::vector<std::string> args = {"movie", movie.string(), "--seconds", "1", "--size", "160x90"};
         args.insert(args.end(), c.args.begin(), c.args.end());
         const RunResult r = Mkrec(args);
@@ -398,7 +384,7 @@ TEST(MkrecOddFiles, EachOptionMakesWhatItSays) {
 
 TEST(MkrecCli, ErrorsSayOneLineAndLeaveNothing) {
     TempFolder dir;
-    const std::string out = (dir.Root() / "x.MOV").string();
+    const std::string out = (dir.Path() / "x.MOV").string();
     const struct {
         std::vector<std::string> args;
         int exitCode;
@@ -415,8 +401,8 @@ TEST(MkrecCli, ErrorsSayOneLineAndLeaveNothing) {
         {{"movie", out, "--chained-headers", "25"}, 2},
         {{"movie"}, 2},
         {{"film", out}, 2},
-        {{"movie", (dir.Root() / "missing" / "x.MOV").string()}, 1},
-        {{"movie", (dir.Root() / "x.MOV").string(), "--records-json", (dir.Root() / "no" / "r.json").string()}, 1},
+        {{"movie", (dir.Path() / "missing" / "x.MOV").string()}, 1},
+        {{"movie", (dir.Path() / "x.MOV").string(), "--records-json", (dir.Path() / "no" / "r.json").string()}, 1},
     };
     for (const auto& c : cases) {
         const RunResult r = Mkrec(c.args);
@@ -425,7 +411,7 @@ TEST(MkrecCli, ErrorsSayOneLineAndLeaveNothing) {
         EXPECT_EQ(0, r.err.rfind("kestrel-mkrec: ", 0)) << label << ": " << r.err;
         EXPECT_EQ(r.err.size() - 1, r.err.find('\n')) << label << ": " << r.err;
         // Nothing half-written: no temporary file and, for a refused command, no output.
-        for (const auto& e : fs::recursive_directory_iterator(dir.Root())) {
+        for (const auto& e : fs::recursive_directory_iterator(dir.Path())) {
             EXPECT_EQ(std::string::npos, e.path().filename().string().find(".part-")) << label;
         }
         EXPECT_FALSE(fs::exists(out)) << label;
@@ -434,7 +420,7 @@ TEST(MkrecCli, ErrorsSayOneLineAndLeaveNothing) {
 
 TEST(MkrecCard, MakesOneDriveInTwoDayFolders) {
     TempFolder dir;
-    const fs::path card = dir.Root() / "card";
+    const fs::path card = dir.Path() / "card";
     const RunResult r = Mkrec({"card", card.string(), "--seconds", "1", "--size", "160x90"});
     ASSERT_EQ(0, r.exitCode) << r.err;
 
@@ -504,7 +490,7 @@ TEST(MkrecCard, MakesOneDriveInTwoDayFolders) {
     EXPECT_TRUE(fs::exists(card / "DCIM" / "103_TEXT" / "README.TXT"));
 
     // Recordings shorter than a second would share their names: refused, nothing left.
-    const fs::path brief = dir.Root() / "brief";
+    const fs::path brief = dir.Path() / "brief";
     const RunResult shortCard = Mkrec({"card", brief.string(), "--seconds", "0.5", "--size", "160x90"});
     EXPECT_NE(0, shortCard.exitCode);
     EXPECT_NE(std::string::npos, shortCard.err.find("share the name")) << shortCard.err;

@@ -17,8 +17,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <filesystem>
 #include <functional>
 #include <memory>
+#include <system_error>
 #include <unistd.h>
 
 namespace kestrel {
@@ -98,16 +100,21 @@ int CKestrelApp::Run(int argc, char** argv) {
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     SystemMessageBox::SetSink(&ShowSystemBox);
 
+    // kestrel PATH: the folder or movie PATH is the source instead of the initial one.
     const QStringList args = QApplication::arguments();
+    std::filesystem::path startPath;
     if (args.size() > 1) {
-        std::fprintf(stderr,
-                     "kestrel: opening %s from the command line is not available yet; "
-                     "starting with nothing open\n",
-                     args.at(1).toLocal8Bit().constData());
+        startPath = std::filesystem::path(args.at(1).toStdString());
+        std::error_code ec;
+        if (!std::filesystem::exists(startPath, ec)) {
+            std::fprintf(stderr, "kestrel: %s does not exist; opening the last source instead\n",
+                         args.at(1).toLocal8Bit().constData());
+            startPath.clear();
+        }
     }
 
     auto window = std::make_unique<CKestrelDlg>();
-    window->Initialise();
+    window->Initialise(startPath);
 
     std::unique_ptr<ExposeWatch> watch;
     qint64 shownMs = -1;

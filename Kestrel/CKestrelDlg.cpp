@@ -2,7 +2,13 @@
 
 #include "AppEvent.h"
 #include "CEmptyPanel.h"
+#include "CFileListCtrl.h"
+#include "CFilerContainerDlg.h"
+#include "CGSensorDlg.h"
+#include "CInfoDlg.h"
 #include "CMovieStatic.h"
+#include "CSourceOpenDlg.h"
+#include "CTransportController.h"
 #include "MapOrLogo.h"
 #include "SharedFonts.h"
 #include "UiQText.h"
@@ -10,6 +16,7 @@
 #include "engine/KnownBoxTypes.h"
 #include "settings/SettingsStore.h"
 #include "skin/CLogoDlg.h"
+#include "skin/CMsgBox.h"
 #include "skin/CSkinButton.h"
 #include "skin/CSkinDialog.h"
 #include "skin/CSkinProgressBarCtrl.h"
@@ -24,12 +31,15 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QShortcut>
 #include <QToolTip>
+#include <QTreeWidgetItem>
 #include <QWindow>
 
 #include <algorithm>
 #include <filesystem>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <system_error>
 
@@ -77,7 +87,7 @@ CKestrelDlg::~CKestrelDlg() {
     Shutdown();
 }
 
-bool CKestrelDlg::Initialise() {
+bool CKestrelDlg::Initialise(const std::filesystem::path& startPath) {
     setWindowIcon(QIcon(SkinArtwork::Make(pictures::kAppIcon, CResourceImage::RatioFor(this))));
 
     mutexCache_ = std::make_unique<platform::RecursiveNamedMutex>("hMutexCache");
@@ -126,9 +136,44 @@ bool CKestrelDlg::Initialise() {
     progress_->hide();
 
     zoom_ = ZoomState::ResetFor(displaySize_);
-    SetTimer(TimerHousekeeping, 1000);
+    CreateShortcuts();
     initialised_ = true;
+    OpenStartSource(startPath);
+    SetTimer(TimerHousekeeping, 1000);
     return true;
+}
+
+void CKestrelDlg::OpenStartSource(const std::filesystem::path& startPath) {
+    std::error_code ec;
+    if (!startPath.empty() && std::filesystem::exists(startPath, ec)) {
+        const bool folder = std::filesystem::is_directory(startPath, ec);
+        filePanel_->OpenSource(startPath, folder ? SourceFolder : SourceFile);
+        RefreshButtons();
+        return;
+    }
+    if (filePanel_->OpenInitialSource() || filePanel_->RowCount() > 0) {
+        RefreshButtons();
+        if (filePanel_->SourceKind == SourceSdCard)
+            csvBlocked_ = 0;
+        RefreshButtons();
+    }
+}
+
+void CKestrelDlg::CreateShortcuts() {
+    // The transport keys work wherever the focus is in the viewer, the list included; a modal
+    // dialog keeps them to itself.
+    const struct {
+        int Key;
+        int Command;
+    } keys[] = {{Qt::Key_Space, IdPlayPause},
+                {Qt::Key_Home, IdStart},
+                {Qt::Key_PageUp, IdPrevious},
+                {Qt::Key_PageDown, IdNext}};
+    for (const auto& k : keys) {
+        auto* shortcut = new QShortcut(QKeySequence(k.Key), this);
+        shortcut->setContext(Qt::ApplicationShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, id = k.Command] { OnCommand(id); });
+    }
 }
 
 void CKestrelDlg::CreateChildren() {
@@ -136,16 +181,17 @@ void CKestrelDlg::CreateChildren() {
     const int side = std::max(screen.width(), screen.height());
     surface_.Create(QSize(side, side), CResourceImage::RatioFor(this));
 
-    filePanel_ = new CEmptyPanel(kPanelBackground, kPanelFrame, this);
+    filePanel_ = new CFilerContainerDlg(this, this);
     filePanel_->setObjectName(QStringLiteral("FilePanel"));
+    connect(filePanel_, &CFilerContainerDlg::Command, this, [this](int id) { OnCommand(id); });
     video_ = new CMovieStatic(this, this);
     video_->setObjectName(QStringLiteral("VideoSurface"));
     map_ = new CEmptyPanel(kPanelBackground, kPanelFrame, this);
     map_->setObjectName(QStringLiteral("MapWindow"));
     map_->hide();
-    gsensor_ = new CEmptyPanel(kPanelBackground, kPanelFrame, this);
+    gsensor_ = new CGSensorDlg(this);
     gsensor_->setObjectName(QStringLiteral("GSensorView"));
-    infoPanel_ = new CEmptyPanel(kPanelBackground, kPanelFrame, this);
+    infoPanel_ = new CInfoDlg(this);
     infoPanel_->setObjectName(QStringLiteral("InfoPanel"));
     logo_ = new CLogoDlg(bank_, this);
     logo_->setObjectName(QStringLiteral("LogoPanel"));
@@ -225,6 +271,17 @@ void CKestrelDlg::StartEngine() {
     engine_->Ready = 1;
     engine_->SensorDataLoaded = 0;
     api_->SetHardwareDecoding(*engine_, ReadSetting("DECODE", "HW") == "on" ? 1 : 0);
+
+    filePanel_->SetEngine(api_, engine_.get());
+    transport_ =
+        std::make_unique<CTransportController>(*api_, *engine_, *this, *filePanel_, *seekSlider_,
+                                               *infoPanel_, *gsensor_, *mutexCache_, this);
+    connect(filePanel_, &CFilerContainerDlg::RowSelected, this,
+            [this](int row) { transport_->OnRowSelected(row); });
+    connect(filePanel_, &CFilerContainerDlg::FolderSelected, this,
+            [this](QTreeWidgetItem* previous, QTreeWidgetItem* current) {
+                transport_->OnFolderSelected(previous, current);
+            });
 }
 
 void CKestrelDlg::ReadDisplaySettings() {
@@ -274,7 +331,8 @@ void CKestrelDlg::Shutdown() {
     api_->SetSpeed(*engine_, 1);
     ResetPlaybackViews();
     SetPlayFace(false);
-    KillTimer(TimerTick);
+    // The transport's timers and workers end here; it holds on to "hMutexCache".
+    transport_.reset();
     if (engine_->Ready) {
         engine_->Ready = 0;
         api_->Shutdown(*engine_);
@@ -315,6 +373,10 @@ void CKestrelDlg::ApplyLayout() {
     map_->setGeometry(plan.MapLogo);
     logo_->setGeometry(plan.MapLogo);
     place(filePanel_, plan.FilePanel, plan.FilePanelShown);
+    if (plan.FilePanelShown) {
+        filePanel_->PlaceControls(displaySize_ == SizeSmall ? CFilerContainerDlg::SideBySide
+                                                            : CFilerContainerDlg::Stacked);
+    }
     for (size_t i = 0; i < buttons_.size(); ++i) {
         place(buttons_[i], plan.Buttons[i], plan.ButtonShown[i]);
     }
@@ -379,7 +441,7 @@ void CKestrelDlg::DecideMapOrLogo() {
     MapOrLogoInputs in;
     in.DisplaySize = displaySize_;
     in.FullScreen = fullScreen_;
-    in.RecordingSelected = currentIndex_ >= 0;
+    in.RecordingSelected = transport_ && transport_->CurrentIndex >= 0;
     in.NoMap = noMap_ != 0;
     in.MapWanted = mapWanted_ != 0;
     const MapOrLogoChoice choice = MapOrLogo::Decide(in);
@@ -396,11 +458,11 @@ void CKestrelDlg::DecideMapOrLogo() {
 
 ButtonInputs CKestrelDlg::CollectButtonInputs() const {
     ButtonInputs in;
-    // The file panel lists no recordings until a source has been opened.
-    in.ListCount = 0;
-    in.CurrentIndex = currentIndex_;
+    in.ListCount = filePanel_ ? filePanel_->RowCount() : 0;
+    in.CurrentIndex = transport_ ? transport_->CurrentIndex : -1;
+    in.SourceKind = filePanel_ ? filePanel_->SourceKind : SourceNone;
     in.CsvBlocked = csvBlocked_;
-    in.Busy = waitingForMovie_ != 0 || jobRunning_ != 0;
+    in.Busy = (transport_ && transport_->WaitingForMovie != 0) || jobRunning_ != 0;
     if (engine_) {
         in.EngineReady = engine_->Ready != 0;
         in.PlayState = engine_->PlayState;
@@ -434,31 +496,49 @@ void CKestrelDlg::PauseUnlessPaused() {
 }
 
 void CKestrelDlg::StopPlayback() {
-    if (!engine_ || (engine_->PlayState != 2 && engine_->PlayState != 3))
-        return;
-    std::unique_lock<platform::RecursiveNamedMutex> lock;
-    if (mutexCache_)
-        lock = std::unique_lock(*mutexCache_);
-    seekSlider_->Enabled = 1;
-    api_->Stop(*engine_);
-    if (!endHandling_)
-        SetPlayFace(false);
+    if (transport_)
+        transport_->StopPlayback();
 }
 
 void CKestrelDlg::ResetPlaybackViews() {
-    seekSlider_->ReleaseDrag();
-    seekSlider_->Min = 0;
-    seekSlider_->Max = 0;
-    seekSlider_->SetValue(0);
-    KillTimer(TimerTick);
-    api_->ReleaseScan(*engine_);
-    engine_->SensorDataLoaded = 0;
-    api_->CloseMovie(*engine_);
-    engine_->SensorDataLoaded = 0;
-    recordingOpen_ = 0;
-    video_->update();
-    currentIndex_ = -1;
-    DecideMapOrLogo();
+    if (transport_)
+        transport_->ResetPlaybackViews();
+}
+
+// ---- What the transport asks of the window ----
+
+void CKestrelDlg::DisableAllControls() {
+    for (CSkinButton* button : buttons_)
+        button->setEnabled(false);
+}
+
+void CKestrelDlg::EnableBrowseOnly() {
+    DisableAllControls();
+    buttons_[ButtonEnabling::Browse]->setEnabled(true);
+    filePanel_->setEnabled(true);
+}
+
+void CKestrelDlg::SetWaitCursor(bool on) {
+    if (on)
+        setCursor(Qt::WaitCursor);
+    else
+        unsetCursor();
+}
+
+void CKestrelDlg::EndFolderAdvance() {
+    zoomMode_ = 0;
+    if (fullScreen_)
+        SetFullScreen(false);
+    else
+        ApplyLayout();
+}
+
+void CKestrelDlg::ReportOpenFailure() {
+    CMsgBox(this).Show(UiQText(99), CMsgBox::ErrorCaption()); // 動画のオープンに失敗しました。
+}
+
+void CKestrelDlg::FillVideoBlack() {
+    video_->ClearPicture();
 }
 
 void CKestrelDlg::ApplyVolume(int value) {
@@ -502,19 +582,59 @@ void CKestrelDlg::OnCommand(int id) {
         ShowPopup(obdPanel_);
         break;
     default:
-        // Transport, zoom, aspect, the list jobs and the kind filters act on an open recording
-        // or a listed source; without one they are ignored.
+        if (transport_ && transport_->OnCommand(id)) {
+            if (id == IdPlayPause)
+                mapWanted_ = 1;
+            break;
+        }
+        if (id >= IdFilterFirst && id < IdFilterFirst + CFileListCtrl::kFilterCount)
+            OnFilterCommand(id - IdFilterFirst);
+        // Zoom, aspect and the list jobs come with their own views.
         break;
     }
+}
+
+void CKestrelDlg::OnFilterCommand(int index) {
+    const int shown = filePanel_->List()->KindFilter[static_cast<size_t>(index)];
+    filePanel_->SetKindFilter(index, shown ? 0 : 1);
+    if (filePanel_->RowCount() > 0) {
+        filePanel_->update();
+        RefreshButtons();
+        return;
+    }
+    // Nothing is listed any more: nothing is played either.
+    if (engine_->PlayState == 2)
+        api_->Pause(*engine_);
+    StopPlayback();
+    api_->SetSpeed(*engine_, 1);
+    ResetPlaybackViews();
+    SetPlayFace(false);
+    infoPanel_->AudioState = 0;
+    infoPanel_->update();
+    filePanel_->update();
+    RefreshButtons();
 }
 
 void CKestrelDlg::OnOpenSource() {
     PauseUnlessPaused();
     StopPlayback();
+    infoPanel_->AudioState = 'R';
     ResetPlaybackViews();
     zoomMode_ = 0;
-    // No source was chosen: CSV export stays blocked.
-    csvBlocked_ = 1;
+    filePanel_->SelectFirstRow();
+    CSourceOpenDlg dialog(this);
+    if (dialog.exec() != QDialog::Accepted) {
+        csvBlocked_ = 1;
+        RefreshButtons();
+        return;
+    }
+    const int kind = dialog.Kind();
+    // A path that is not there any more is not opened, and not reported either.
+    if (const std::optional<std::filesystem::path> path =
+            CSourceOpenDlg::PathToOpen(dialog.ChosenPath())) {
+        filePanel_->OpenSource(*path, kind);
+    }
+    csvBlocked_ = kind == SourceSdCard && filePanel_->RowCount() > 0 ? 0 : 1;
     RefreshButtons();
 }
 
@@ -551,21 +671,24 @@ void CKestrelDlg::OnAppMessage(int message, intptr_t wParam, intptr_t lParam) {
         update();
         break;
     default:
-        // The engine's, the map's, the graph's and the workers' reports concern a recording
-        // being played; none is open before a source is.
+        // The engine's and the loader's reports, and the rest of the map's and the graph's
+        // which come with their views.
+        if (transport_)
+            transport_->OnMessage(message, wParam, lParam);
         break;
     }
 }
 
 void CKestrelDlg::OnSliderMessage(int message, intptr_t id, intptr_t position) {
-    if (waitingForMovie_)
+    if (transport_ && transport_->WaitingForMovie)
         return;
     if (id == IdVolumeSlider) {
         if (message != WM_APP_SLIDER_PRESS)
             ApplyVolume(static_cast<int>(position));
         return;
     }
-    // The position slider moves an open recording only.
+    if (transport_)
+        transport_->OnMessage(message, id, position);
 }
 
 void CKestrelDlg::OnSourceGone() {
@@ -577,6 +700,7 @@ void CKestrelDlg::OnSourceGone() {
     csvBlocked_ = 1;
     zoomMode_ = 0;
     SetFullScreen(false);
+    filePanel_->ClearSource();
     RefreshButtons();
     if (ProgramDriveRemoved()) {
         Shutdown();
@@ -616,6 +740,8 @@ void CKestrelDlg::KillTimer(int id) {
 }
 
 bool CKestrelDlg::TimerActive(int id) const {
+    if (id != TimerHousekeeping)
+        return transport_ && transport_->TimerActive(id);
     const auto it = timers_.find(id);
     return it != timers_.end() && it->second.isActive();
 }
@@ -629,43 +755,14 @@ void CKestrelDlg::timerEvent(QTimerEvent* event) {
             // Once a second: objects whose deletion was deferred are deleted.
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             break;
-        case TimerOpenTimeout:
-            KillTimer(TimerOpenTimeout);
-            OnOpenTimeout();
-            break;
-        case TimerIgnoreEnd:
-            KillTimer(TimerIgnoreEnd);
-            ignoreNextEnd_ = 0;
-            RefreshButtons();
-            break;
         default:
-            // The playback tick and the open of a selected recording come with the transport.
+            // The playback tick and the open timers are the transport's own.
             KillTimer(id);
             break;
         }
         return;
     }
     QWidget::timerEvent(event);
-}
-
-void CKestrelDlg::OnOpenTimeout() {
-    // The engine never reported the movie as ready: stop waiting, so that the user can pick
-    // another recording or source.
-    SetWaitingForMovie(false);
-    folderAdvance_ = 0;
-    for (CSkinButton* button : buttons_)
-        button->setEnabled(false);
-    buttons_[ButtonEnabling::Browse]->setEnabled(true);
-    if (filePanel_)
-        filePanel_->setEnabled(true);
-}
-
-void CKestrelDlg::SetWaitingForMovie(bool on) {
-    waitingForMovie_ = on ? 1 : 0;
-    if (on)
-        setCursor(Qt::WaitCursor);
-    else
-        unsetCursor();
 }
 
 // ---- Window ----

@@ -4,6 +4,7 @@
 // to it, and runs its timers; the engine is reached only through the operation table.
 #include "ButtonEnabling.h"
 #include "MainLayout.h"
+#include "PlaybackHost.h"
 #include "engine/EngineApi.h"
 #include "engine/EngineContext.h"
 #include "platform/NamedMutex.h"
@@ -19,12 +20,17 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <memory>
 
 namespace kestrel {
 
 class CEmptyPanel;
+class CFilerContainerDlg;
+class CGSensorDlg;
+class CInfoDlg;
+class CTransportController;
 class CLogoDlg;
 class CMovieStatic;
 class CSkinButton;
@@ -32,7 +38,7 @@ class CSkinDialog;
 class CSkinProgressBarCtrl;
 class CSkinSliderCtrl;
 
-class CKestrelDlg : public QWidget {
+class CKestrelDlg : public QWidget, public PlaybackHost {
     Q_OBJECT
   public:
     // Commands of the buttons, the caption buttons and the menus.
@@ -73,8 +79,9 @@ class CKestrelDlg : public QWidget {
     ~CKestrelDlg() override;
 
     // The start-up of the window, before it is shown. False when it had to stop early (the
-    // window then stays empty and closes normally).
-    bool Initialise();
+    // window then stays empty and closes normally). `startPath` (a folder or a movie) is opened
+    // instead of the initial source when it is given.
+    bool Initialise(const std::filesystem::path& startPath = {});
     // Stops playback, the engine and the window's locks, in that order. Runs once.
     void Shutdown();
     bool IsShutDown() const { return shutDown_; }
@@ -85,13 +92,13 @@ class CKestrelDlg : public QWidget {
     // Lays the window out in its display size; in full screen only the video is shown.
     void ApplyLayout();
     void SetFullScreen(bool on);
-    void RefreshButtons();
+    void RefreshButtons() override;
     // Stores the volume, writes it to the settings, hands it to the engine, moves the slider.
-    void ApplyVolume(int value);
+    void ApplyVolume(int value) override;
 
     int DisplaySize() const { return displaySize_; }
-    bool FullScreen() const { return fullScreen_; }
-    int Volume() const { return volume_; }
+    bool FullScreen() const override { return fullScreen_; }
+    int Volume() const override { return volume_; }
     int AspectFlag() const { return aspect_; }
     int CsvBlocked() const { return csvBlocked_; }
     int LogoShown() const { return logoShown_; }
@@ -99,6 +106,8 @@ class CKestrelDlg : public QWidget {
     QPoint Corner() const { return corner_; }
     bool TimerActive(int id) const;
     EngineContext* Engine() const { return engine_.get(); }
+    // The playback side of the window; it exists from start-up until shutdown.
+    CTransportController& Transport() const { return *transport_; }
 
     CSkinButton* CommandButton(int index) const { return buttons_.at(static_cast<size_t>(index)); }
     CSkinButton* CaptionButton(int which) const { return captions_.at(static_cast<size_t>(which)); }
@@ -111,6 +120,9 @@ class CKestrelDlg : public QWidget {
     QWidget* GSensorView() const;
     QWidget* MapWindow() const;
     QWidget* FilePanel() const;
+    CInfoDlg* InfoView() const { return infoPanel_; }
+    CGSensorDlg* GraphView() const { return gsensor_; }
+    CFilerContainerDlg* FilerPanel() const { return filePanel_; }
     CSkinDialog* SettingsDialog() const { return settingsDlg_; }
     CSkinDialog* ObdPanel() const { return obdPanel_; }
     const CResourceImage& Pictures() const { return bank_; }
@@ -137,13 +149,25 @@ class CKestrelDlg : public QWidget {
 
     void NextSize();
     void SetStaysOnTop(bool on);
-    void DecideMapOrLogo();
     ButtonInputs CollectButtonInputs() const;
-    void SetPlayFace(bool pauseFace);
     void PauseUnlessPaused();
     void StopPlayback();
     void ResetPlaybackViews();
     void ShowPopup(QWidget* popup);
+    void CreateShortcuts();
+    void OpenStartSource(const std::filesystem::path& startPath);
+    void OnFilterCommand(int index);
+
+    // PlaybackHost: what the transport asks of the window.
+    void DecideMapOrLogo() override;
+    void SetPlayFace(bool pauseFace) override;
+    void DisableAllControls() override;
+    void EnableBrowseOnly() override;
+    void SetWaitCursor(bool on) override;
+    ZoomState CurrentZoom() const override { return zoom_; }
+    void EndFolderAdvance() override;
+    void ReportOpenFailure() override;
+    void FillVideoBlack() override;
 
     void OnAppMessage(int message, intptr_t wParam, intptr_t lParam);
     void OnSliderMessage(int message, intptr_t id, intptr_t position);
@@ -152,8 +176,6 @@ class CKestrelDlg : public QWidget {
     void OnOpenSource();
     bool ProgramDriveRemoved() const;
 
-    void OnOpenTimeout();
-    void SetWaitingForMovie(bool on);
     void SetTimer(int id, int periodMs);
     void KillTimer(int id);
 
@@ -178,10 +200,10 @@ class CKestrelDlg : public QWidget {
     CSkinSliderCtrl* seekSlider_ = nullptr;
     CSkinSliderCtrl* volumeSlider_ = nullptr;
     CSkinProgressBarCtrl* progress_ = nullptr;
-    CEmptyPanel* infoPanel_ = nullptr;
-    CEmptyPanel* gsensor_ = nullptr;
+    CInfoDlg* infoPanel_ = nullptr;
+    CGSensorDlg* gsensor_ = nullptr;
     CEmptyPanel* map_ = nullptr;
-    CEmptyPanel* filePanel_ = nullptr;
+    CFilerContainerDlg* filePanel_ = nullptr;
     CLogoDlg* logo_ = nullptr;
     CSkinDialog* settingsDlg_ = nullptr;
     CSkinDialog* obdPanel_ = nullptr;
@@ -196,17 +218,11 @@ class CKestrelDlg : public QWidget {
     int volume_ = kMaxVolume;
     int aspect_ = 0;
     int zoomMode_ = 0;
-    int currentIndex_ = -1;
-    int recordingOpen_ = 0;
-    int waitingForMovie_ = 0;
-    int folderAdvance_ = 0;
-    int ignoreNextEnd_ = 0;
     int csvBlocked_ = 1;
     int jobRunning_ = 0;
     int noMap_ = 0;
     int logoShown_ = 0;
     int mapWanted_ = 0;
-    int endHandling_ = 0;
     bool initialised_ = false;
     bool shutDown_ = false;
 
@@ -216,6 +232,10 @@ class CKestrelDlg : public QWidget {
 
     QString programPath_;
     std::map<int, QBasicTimer> timers_;
+
+    // The recording being shown and its transport; after the engine and the locks, so that it
+    // goes before them.
+    std::unique_ptr<CTransportController> transport_;
 };
 
 } // namespace kestrel

@@ -2,6 +2,7 @@
 
 #include "AppEvent.h"
 
+#include <QMetaObject>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -14,6 +15,33 @@ CMovieStatic::CMovieStatic(QWidget* owner, QWidget* parent)
 
 void CMovieStatic::PostAppMessage(int message, intptr_t wParam, intptr_t lParam) {
     PostAppEvent(this, message, wParam, lParam);
+}
+
+void CMovieStatic::ClientSize(int& width, int& height) const {
+    width = width_.load();
+    height = height_.load();
+}
+
+void CMovieStatic::PresentPicture(const VideoPicture& picture, const Rect& destination) {
+    pictures_.Store(picture, destination);
+    RequestRepaint();
+}
+
+void CMovieStatic::FillBlack(const Rect& area) {
+    pictures_.FillBlack(area);
+    RequestRepaint();
+}
+
+void CMovieStatic::ClearPicture() {
+    pictures_.Clear();
+    update();
+}
+
+void CMovieStatic::RequestRepaint() {
+    // Widgets are touched only on their own thread; a call queued for a surface that is gone
+    // by then is dropped with it.
+    QMetaObject::invokeMethod(
+        this, [this] { update(); }, Qt::QueuedConnection);
 }
 
 void CMovieStatic::SetClientEdge(bool on) {
@@ -39,9 +67,15 @@ bool CMovieStatic::event(QEvent* event) {
     }
 }
 
+void CMovieStatic::resizeEvent(QResizeEvent* event) {
+    width_ = width();
+    height_ = height();
+    QWidget::resizeEvent(event);
+}
+
 void CMovieStatic::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
+    pictures_.Paint(painter, rect());
     if (!clientEdge_)
         return;
     // A sunken edge two pixels wide: dark above and to the left, light below and to the right.

@@ -70,6 +70,7 @@ bool CMovieStatic::event(QEvent* event) {
 void CMovieStatic::resizeEvent(QResizeEvent* event) {
     width_ = width();
     height_ = height();
+    pictures_.SetPixelRatio(devicePixelRatioF());
     QWidget::resizeEvent(event);
 }
 

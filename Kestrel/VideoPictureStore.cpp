@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include <cmath>
+
 namespace kestrel {
 
 void VideoPictureStore::Store(const VideoPicture& picture, const Rect& destination) {
@@ -13,13 +15,28 @@ void VideoPictureStore::Store(const VideoPicture& picture, const Rect& destinati
     // green, red, unused is Qt's RGB32 on a little-endian machine.
     const QImage view(picture.Pixels, picture.Width, picture.Height, picture.Stride,
                       QImage::Format_RGB32);
-    QImage copy = view.copy();
+    qreal ratio = 1.0;
+    {
+        std::lock_guard guard(lock_);
+        ratio = ratio_;
+    }
+    const QSize shown(qRound(std::abs(destination.Width()) * ratio),
+                      qRound(std::abs(destination.Height()) * ratio));
+    QImage copy = shown.width() > 0 && shown.height() > 0 &&
+                          (shown.width() < picture.Width || shown.height() < picture.Height)
+                      ? view.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                      : view.copy();
     std::lock_guard guard(lock_);
     picture_ = std::move(copy);
     destination_ =
         QRect(destination.Left, destination.Top, destination.Width(), destination.Height());
     time_ = picture.Time;
     ++stored_;
+}
+
+void VideoPictureStore::SetPixelRatio(qreal ratio) {
+    std::lock_guard guard(lock_);
+    ratio_ = ratio > 0.0 ? ratio : 1.0;
 }
 
 void VideoPictureStore::FillBlack(const Rect& area) {

@@ -190,6 +190,28 @@ TEST_F(Viewer, PullingTheCardOutEmptiesTheViewsWithinAboutATenthOfASecond) {
         EXPECT_EQ(window_.CommandButton(i)->isEnabled(), i == 9) << "button " << i;
 }
 
+TEST(ViewerStart, APathGivenAtStartUpIsOpenedAsAFolderOrAMovieInsteadOfTheCard) {
+    test::TempWorkDir dir;
+    const test::SmallCard& card = test::SmallCard::Get();
+    test::ScopedEnv env("KESTREL_REMOVABLE_ROOTS", card.Root().string());
+    const struct {
+        fs::path Path;
+        int Kind;
+        int Rows;
+    } cases[] = {{card.SecondFolder(), 2, test::SmallCard::kSecondFolderCount},
+                 {card.FirstFolder() / "240501_235958_A.MOV", 3, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Path);
+        CKestrelDlg window;
+        ASSERT_TRUE(window.Initialise(c.Path));
+        EXPECT_EQ(window.FilerPanel()->SourceKind, c.Kind);
+        EXPECT_EQ(window.FilerPanel()->RowCount(), c.Rows);
+        EXPECT_EQ(window.CsvBlocked(), 1);
+        EXPECT_TRUE(PumpUntil([&] { return window.Engine()->SensorDataLoaded == 1; }, 10000))
+            << "the first row opens";
+    }
+}
+
 TEST(ViewerScreenshots, APlayingRecordingInTheThreeSizes) {
     test::TempWorkDir dir;
     const fs::path card = test::SmallCard::Get().CopyTo(dir.Path() / "SDCARD");

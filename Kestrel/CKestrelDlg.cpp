@@ -2,12 +2,7 @@
 
 #include "AppEvent.h"
 #include "CEmptyPanel.h"
-#include "CFileListCtrl.h"
-#include "CFilerContainerDlg.h"
-#include "CGSensorDlg.h"
-#include "CInfoDlg.h"
 #include "CMovieStatic.h"
-#include "CSourceOpenDlg.h"
 #include "CTransportController.h"
 #include "MapOrLogo.h"
 #include "SharedFonts.h"
@@ -23,6 +18,11 @@
 #include "skin/CSkinSliderCtrl.h"
 #include "skin/SkinArtwork.h"
 #include "skin/SkinPictures.h"
+#include "sources/CFileListCtrl.h"
+#include "sources/CFilerContainerDlg.h"
+#include "sources/CSourceOpenDlg.h"
+#include "views/CGSensorDlg.h"
+#include "views/CInfoDlg.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

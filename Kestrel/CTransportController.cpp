@@ -1,16 +1,16 @@
 #include "CTransportController.h"
 
 #include "AppEvent.h"
-#include "CFileListCtrl.h"
-#include "CFilerContainerDlg.h"
-#include "CFolderTreeCtrl.h"
-#include "CGSensorDlg.h"
-#include "CInfoDlg.h"
 #include "PlaybackHost.h"
 #include "UiQText.h"
 #include "engine/PlaybackPipeline.h"
 #include "engine/SensorCache.h"
 #include "skin/CSkinSliderCtrl.h"
+#include "sources/CFileListCtrl.h"
+#include "sources/CFilerContainerDlg.h"
+#include "sources/CFolderTreeCtrl.h"
+#include "views/CGSensorDlg.h"
+#include "views/CInfoDlg.h"
 
 #include <QTimerEvent>
 

@@ -7,8 +7,6 @@
 //           recording at normal speed, as a share of one core.
 // Usage: viewer_playback [DIR]   (DIR: where to make the recordings; a temporary folder
 //        otherwise)
-#include "CFileListCtrl.h"
-#include "CFilerContainerDlg.h"
 #include "CKestrelDlg.h"
 #include "CMovieStatic.h"
 #include "CTransportController.h"
@@ -16,6 +14,8 @@
 #include "engine/PlaybackPipeline.h"
 #include "mkrec/FramePattern.h"
 #include "mkrec/MovieMaker.h"
+#include "sources/CFileListCtrl.h"
+#include "sources/CFilerContainerDlg.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -2,15 +2,15 @@
 // masks and badges, the rows after the filter, the names, colours, the watched paths and
 // reading a folder again at every selection.
 #include "AppTestSupport.h"
-#include "CFileListCtrl.h"
-#include "CFilerContainerDlg.h"
-#include "CFolderTreeCtrl.h"
 #include "CardFixture.h"
-#include "KindBadge.h"
 #include "engine/EngineApi.h"
 #include "settings/SettingsStore.h"
 #include "skin/CMovieResource.h"
 #include "skin/CSkinCheckButton.h"
+#include "sources/CFileListCtrl.h"
+#include "sources/CFilerContainerDlg.h"
+#include "sources/CFolderTreeCtrl.h"
+#include "sources/KindBadge.h"
 
 #include <QLineEdit>
 

@@ -1,11 +1,11 @@
 // Choosing a source: the removable drives, the source dialog's kinds, OK rule and stored
 // choice, and the path that is then opened.
 #include "AppTestSupport.h"
-#include "CSourceOpenDlg.h"
 #include "CardFixture.h"
-#include "RemovableDrives.h"
 #include "settings/SettingsStore.h"
 #include "skin/CSkinCheckButton.h"
+#include "sources/CSourceOpenDlg.h"
+#include "sources/RemovableDrives.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -4,15 +4,15 @@
 // and counts what the controller asks of the window.
 #include "AppEvent.h"
 #include "AppTestSupport.h"
-#include "CFilerContainerDlg.h"
-#include "CGSensorDlg.h"
-#include "CInfoDlg.h"
 #include "CTransportController.h"
 #include "PlaybackHost.h"
 #include "VideoPictureStore.h"
 #include "engine/EngineApi.h"
 #include "mkrec/FramePattern.h"
 #include "skin/CSkinSliderCtrl.h"
+#include "sources/CFilerContainerDlg.h"
+#include "views/CGSensorDlg.h"
+#include "views/CInfoDlg.h"
 
 #include <QWidget>
 

@@ -1,12 +1,12 @@
 // The transport controller on a generated card: opening through the prefetch, playing and
 // following the clock, seeking to exact pictures, the near-end guard and end margins, and
 // continuous playback into the next recording and the next folder.
-#include "CFileListCtrl.h"
-#include "CFolderTreeCtrl.h"
 #include "CardFixture.h"
 #include "TransportHost.h"
 #include "engine/UiTextTable.h"
 #include "mkrec/MovieMaker.h"
+#include "sources/CFileListCtrl.h"
+#include "sources/CFolderTreeCtrl.h"
 
 #include <gtest/gtest.h>
 

@@ -3,10 +3,6 @@
 // playback runs on into the next folder, the filters refill the list, the keys drive the
 // transport, and pulling the card empties the views.
 #include "AppTestSupport.h"
-#include "CFileListCtrl.h"
-#include "CFilerContainerDlg.h"
-#include "CFolderTreeCtrl.h"
-#include "CInfoDlg.h"
 #include "CKestrelDlg.h"
 #include "CMovieStatic.h"
 #include "CTransportController.h"
@@ -16,6 +12,10 @@
 #include "skin/CSkinButton.h"
 #include "skin/CSkinCheckButton.h"
 #include "skin/CSkinSliderCtrl.h"
+#include "sources/CFileListCtrl.h"
+#include "sources/CFilerContainerDlg.h"
+#include "sources/CFolderTreeCtrl.h"
+#include "views/CInfoDlg.h"
 
 #include <QElapsedTimer>
 #include <QTest>

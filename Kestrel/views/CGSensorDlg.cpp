@@ -1,4 +1,4 @@
-#include "CGSensorDlg.h"
+#include "views/CGSensorDlg.h"
 
 #include <QMouseEvent>
 #include <QPainter>

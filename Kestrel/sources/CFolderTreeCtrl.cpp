@@ -1,6 +1,6 @@
-#include "CFolderTreeCtrl.h"
+#include "sources/CFolderTreeCtrl.h"
 
-#include "KindBadge.h"
+#include "sources/KindBadge.h"
 
 #include <QHeaderView>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "CInfoDlg.h"
+#include "views/CInfoDlg.h"
 
 #include "SharedFonts.h"
 

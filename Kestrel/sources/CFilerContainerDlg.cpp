@@ -1,9 +1,6 @@
-#include "CFilerContainerDlg.h"
+#include "sources/CFilerContainerDlg.h"
 
 #include "ButtonEnabling.h"
-#include "CFileListCtrl.h"
-#include "CFolderTreeCtrl.h"
-#include "RemovableDrives.h"
 #include "SharedFonts.h"
 #include "UiQText.h"
 #include "engine/RecorderHeaderReader.h"
@@ -11,6 +8,9 @@
 #include "skin/CMovieResource.h"
 #include "skin/CSkinCheckButton.h"
 #include "skin/SkinPictures.h"
+#include "sources/CFileListCtrl.h"
+#include "sources/CFolderTreeCtrl.h"
+#include "sources/RemovableDrives.h"
 
 #include <QLineEdit>
 #include <QMouseEvent>

@@ -1,13 +1,13 @@
-#include "CSourceOpenDlg.h"
+#include "sources/CSourceOpenDlg.h"
 
 #include "ButtonEnabling.h"
-#include "RemovableDrives.h"
 #include "SharedFonts.h"
 #include "UiQText.h"
 #include "settings/FolderBrowser.h"
 #include "settings/SettingsStore.h"
 #include "skin/CSkinCheckButton.h"
 #include "skin/SkinPictures.h"
+#include "sources/RemovableDrives.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

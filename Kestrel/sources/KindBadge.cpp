@@ -1,4 +1,4 @@
-#include "KindBadge.h"
+#include "sources/KindBadge.h"
 
 #include <QPainter>
 

@@ -1,4 +1,4 @@
-#include "CFileListCtrl.h"
+#include "sources/CFileListCtrl.h"
 
 #include <QPainter>
 #include <QScrollBar>

@@ -1,4 +1,4 @@
-#include "RemovableDrives.h"
+#include "sources/RemovableDrives.h"
 
 #include <algorithm>
 #include <cstdlib>

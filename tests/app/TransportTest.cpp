@@ -39,6 +39,26 @@ class Transport : public ::testing::Test {
     test::TransportHost host_;
 };
 
+TEST(TransportRules, ResolutionClassesAndGraphScales) {
+    const struct {
+        int Height;
+        char Letter;
+        int Class;
+    } classes[] = {{360, 'H', 1},  {360, 'L', 2},  {720, 'H', 3}, {720, 0, 4},
+                   {1080, 'H', 5}, {1080, 'N', 6}, {180, 'H', 0}, {0, 'H', 0}};
+    for (const auto& c : classes) {
+        EXPECT_EQ(CTransportController::ResolutionClass(c.Height, c.Letter), c.Class)
+            << c.Height << " " << c.Letter;
+    }
+    const struct {
+        double Peak;
+        int Scale;
+    } scales[] = {{0.0, 0}, {0.49, 0}, {0.5, 1}, {0.99, 1},
+                  {1.0, 2}, {1.49, 2}, {1.5, 3}, {7.0, 3}};
+    for (const auto& c : scales)
+        EXPECT_EQ(CTransportController::GraphScale(c.Peak), c.Scale) << c.Peak;
+}
+
 TEST_F(Transport, SelectingARowOpensItAfterTheDelayAndLoadsItsDataThroughThePrefetch) {
     host_.Panel().SelectRow(0);
     EXPECT_EQ(C().CurrentIndex, 0);

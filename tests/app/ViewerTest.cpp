@@ -9,16 +9,21 @@
 #include "CardFixture.h"
 #include "engine/PlaybackPipeline.h"
 #include "mkrec/FramePattern.h"
+#include "settings/SettingsStore.h"
 #include "skin/CSkinButton.h"
 #include "skin/CSkinCheckButton.h"
 #include "skin/CSkinSliderCtrl.h"
 #include "sources/CFileListCtrl.h"
 #include "sources/CFilerContainerDlg.h"
 #include "sources/CFolderTreeCtrl.h"
+#include "sources/CSourceOpenDlg.h"
 #include "views/CInfoDlg.h"
 
+#include <QApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -188,6 +193,41 @@ TEST_F(Viewer, PullingTheCardOutEmptiesTheViewsWithinAboutATenthOfASecond) {
     EXPECT_FALSE(window_.IsShutDown());
     for (int i = 0; i < 12; ++i)
         EXPECT_EQ(window_.CommandButton(i)->isEnabled(), i == 9) << "button " << i;
+}
+
+TEST_F(Viewer, BrowseOpensTheChosenFolderAndRemembersIt) {
+    ASSERT_TRUE(WaitLoaded());
+    const fs::path folder = card_ / "DCIM" / "101_0502";
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<CSourceOpenDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        shown = true;
+        dialog->FolderEdit()->setText(QString::fromStdString(folder.string() + "/"));
+        dialog->SelectKind(CSourceOpenDlg::IdFolder);
+        dialog->OnOk();
+    });
+    window_.OnCommand(CKestrelDlg::IdBrowse);
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(Panel().SourceKind, 2);
+    EXPECT_EQ(Panel().SourcePath, folder) << "the trailing '/' is dropped";
+    EXPECT_EQ(Panel().RowCount(), test::SmallCard::kSecondFolderCount);
+    EXPECT_EQ(ReadSetting("SOURCE", "SELECT"), "FOLDER");
+    EXPECT_EQ(ReadSetting("SOURCE", "FOLDER"), folder.string() + "/");
+    EXPECT_EQ(window_.CsvBlocked(), 1) << "the export is offered for a card only";
+    EXPECT_TRUE(WaitLoaded()) << "its first row opens";
+
+    // A chosen path that is gone opens nothing and says nothing.
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<CSourceOpenDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->FolderEdit()->setText(QString::fromStdString((card_ / "gone").string()));
+        dialog->SelectKind(CSourceOpenDlg::IdFolder);
+        dialog->OnOk();
+    });
+    window_.OnCommand(CKestrelDlg::IdBrowse);
+    EXPECT_EQ(Panel().SourcePath, folder);
+    EXPECT_EQ(Panel().RowCount(), test::SmallCard::kSecondFolderCount);
 }
 
 TEST(ViewerStart, APathGivenAtStartUpIsOpenedAsAFolderOrAMovieInsteadOfTheCard) {

@@ -245,9 +245,14 @@ void CTransportController::OnOpenTimer() {
         MapHasData = 0;
         host_.DecideMapOrLogo();
         const int mode = panel_.OpenMode;
+        bool folderFollows = false;
         if (entry && (mode == OpenByNext || mode == OpenByPrevious)) {
             openArmed_ = true;
+            const int failed = CurrentIndex;
             NextRecording();
+            // The folder's last recording failed: playback goes on in the next folder, as it
+            // would have after that recording's end.
+            folderFollows = CurrentIndex == failed && FolderAdvance && panel_.NextFolder();
         } else if (entry && FolderAdvance) {
             openArmed_ = true;
             NextFolder();
@@ -260,6 +265,10 @@ void CTransportController::OnOpenTimer() {
         FolderAdvance = CurrentIndex >= 0 && CurrentIndex == panel_.RowCount() - 1 ? 1 : 0;
         host_.EnableBrowseOnly();
         openArmed_ = true;
+        if (folderFollows) {
+            FolderAdvance = 1;
+            NextFolder();
+        }
     }
     host_.SetWaitCursor(WaitingForMovie != 0 && TimerActive(TimerOpenTimeout));
     NearEndLock = 0;

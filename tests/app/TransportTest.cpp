@@ -172,6 +172,31 @@ TEST_F(Transport, TheEndOfAFoldersLastRecordingPlaysOnInTheNextFolder) {
         PumpUntil([&] { return C().CurrentIndex == 1 && E().PlayState == kPlaying; }, 5000));
 }
 
+TEST(TransportSkips, ARecordingThatCannotBeOpenedIsSkippedSilentlyWhilePlayingOn) {
+    test::TempWorkDir dir;
+    const fs::path card = test::SmallCard::Get().CopyTo(dir.Path() / "card");
+    // The first folder's last recording is too short for the player: continuous playback
+    // skips it and goes on in the next folder.
+    const fs::path shortOne = card / "DCIM" / "100_0501" / "240501_235958_A.MOV";
+    fs::remove(shortOne);
+    mkrec::MovieOptions options;
+    options.Seconds = 1.0;
+    options.Video.Width = 320;
+    options.Video.Height = 180;
+    mkrec::MakeMovie(options, shortOne);
+    test::TransportHost host;
+    host.Panel().OpenSource(card, 1);
+    ASSERT_EQ(host.Panel().RowCount(), 2);
+    ASSERT_TRUE(host.WaitLoaded());
+    CTransportController& c = host.Controller();
+    c.OnCommand(CTransportController::IdPlayPause);
+    CFolderTreeCtrl& tree = *host.Panel().Tree();
+    ASSERT_TRUE(PumpUntil([&] { return tree.currentItem() == tree.topLevelItem(1); }, 8000));
+    ASSERT_TRUE(PumpUntil(
+        [&] { return c.CurrentIndex == 0 && host.Engine().PlayState == kPlaying; }, 5000));
+    EXPECT_EQ(host.OpenFailures, 0) << "nothing is reported for an automatic advance";
+}
+
 TEST_F(Transport, TheLastRecordingOfTheLastFolderEndsStoppedAtFrameZeroAtNormalSpeed) {
     CFolderTreeCtrl& tree = *host_.Panel().Tree();
     tree.setCurrentItem(tree.topLevelItem(1));

@@ -11,6 +11,7 @@
 #include "engine/KnownBoxTypes.h"
 #include "settings/SettingsStore.h"
 #include "skin/CLogoDlg.h"
+#include "skin/CMovieResource.h"
 #include "skin/CMsgBox.h"
 #include "skin/CSkinButton.h"
 #include "skin/CSkinDialog.h"
@@ -333,6 +334,8 @@ void CKestrelDlg::Shutdown() {
     SetPlayFace(false);
     // The transport's timers and workers end here; it holds on to "hMutexCache".
     transport_.reset();
+    // A source that goes now is nobody's business any more.
+    filePanel_->Watcher().SetWatchedPath({});
     if (engine_->Ready) {
         engine_->Ready = 0;
         api_->Shutdown(*engine_);

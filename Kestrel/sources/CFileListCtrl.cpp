@@ -59,6 +59,9 @@ CFileListCtrl::CFileListCtrl(QWidget* parent) : QListWidget(parent) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     // The scroll bar stays present and is only disabled when nothing can scroll.
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    connect(verticalScrollBar(), &QScrollBar::rangeChanged, this,
+            [this](int min, int max) { verticalScrollBar()->setEnabled(max > min); });
+    verticalScrollBar()->setEnabled(false);
     setItemDelegate(new Delegate(this));
     QPalette p = palette();
     p.setColor(QPalette::Base, Qt::white);
@@ -131,7 +134,6 @@ void CFileListCtrl::Refill(const Catalogue& recordings) {
     clear();
     for (const RecordingEntry& entry : Rows)
         addItem(QString::fromStdString(ShownName(entry.FileName)));
-    verticalScrollBar()->setEnabled(verticalScrollBar()->maximum() > 0);
     viewport()->update();
 }
 

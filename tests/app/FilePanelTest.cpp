@@ -13,6 +13,7 @@
 #include "sources/KindBadge.h"
 
 #include <QLineEdit>
+#include <QScrollBar>
 
 #include <gtest/gtest.h>
 
@@ -22,6 +23,7 @@ namespace kestrel {
 namespace {
 
 namespace fs = std::filesystem;
+using test::PumpUntil;
 
 std::vector<std::string> RowNames(const CFilerContainerDlg& panel) {
     std::vector<std::string> names;
@@ -138,6 +140,22 @@ TEST_F(FilePanel, KindFiltersRefillTheListInCatalogueOrderAndSelectTheFirstRow) 
         panel_.SetKindFilter(i, 0);
     EXPECT_EQ(RowNames(panel_),
               (std::vector<std::string>{"240502_000006_O.MOV", "240502_000008_R.MOV"}));
+}
+
+TEST_F(FilePanel, TheListsScrollBarStaysAndIsUsableOnlyWhenTheRowsOverflow) {
+    panel_.show();
+    panel_.resize(452, 244); // room for nine rows
+    panel_.PlaceControls(CFilerContainerDlg::SideBySide);
+    panel_.OpenSource(card_.Root(), 1);
+    QScrollBar* bar = panel_.List()->verticalScrollBar();
+    ASSERT_TRUE(PumpUntil([&] { return bar->isVisible(); }, 1000));
+    EXPECT_FALSE(bar->isEnabled()) << "two rows fit";
+    panel_.Tree()->setCurrentItem(panel_.Tree()->topLevelItem(1));
+    EXPECT_TRUE(PumpUntil([&] { return bar->isEnabled(); }, 1000)) << "ten rows do not";
+    EXPECT_TRUE(bar->isVisible());
+    panel_.ClearSource();
+    EXPECT_TRUE(PumpUntil([&] { return !bar->isEnabled(); }, 1000));
+    EXPECT_TRUE(bar->isVisible());
 }
 
 TEST_F(FilePanel, AFolderIsReadFromDiskAgainEachTimeItIsSelected) {

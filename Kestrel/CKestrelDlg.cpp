@@ -24,6 +24,7 @@
 #include "sources/CSourceOpenDlg.h"
 #include "views/CGSensorDlg.h"
 #include "views/CInfoDlg.h"
+#include "views/CObdDlg.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -257,7 +258,7 @@ void CKestrelDlg::CreatePopups() {
     settingsDlg_->resize(360, 240);
     settingsDlg_->CreateCloseButton(2);
     settingsDlg_->hide();
-    obdPanel_ = new CSkinDialog(this);
+    obdPanel_ = new CObdDlg(this);
     obdPanel_->setObjectName(QStringLiteral("ObdPanel"));
     obdPanel_->setWindowTitle(UiQText(140)); // 車両情報
     obdPanel_->resize(660, 220);
@@ -542,6 +543,24 @@ void CKestrelDlg::ReportOpenFailure() {
 
 void CKestrelDlg::FillVideoBlack() {
     video_->ClearPicture();
+}
+
+void CKestrelDlg::ShowMapPosition(int frame, bool valid, double latitude, double longitude) {
+    mapMarker_.Frame = frame;
+    mapMarker_.Valid = valid;
+    if (valid) {
+        mapMarker_.Latitude = latitude;
+        mapMarker_.Longitude = longitude;
+    }
+}
+
+void CKestrelDlg::ShowVehicleValues(const ObdSample* obd, char vehicleDataLetter, int gpsValid) {
+    if (obdPanel_)
+        obdPanel_->SetValues(obd, vehicleDataLetter, gpsValid);
+}
+
+CSkinDialog* CKestrelDlg::ObdPanel() const {
+    return obdPanel_;
 }
 
 void CKestrelDlg::ApplyVolume(int value) {

@@ -30,6 +30,7 @@ class CEmptyPanel;
 class CFilerContainerDlg;
 class CGSensorDlg;
 class CInfoDlg;
+class CObdDlg;
 class CTransportController;
 class CLogoDlg;
 class CMovieStatic;
@@ -124,7 +125,16 @@ class CKestrelDlg : public QWidget, public PlaybackHost {
     CGSensorDlg* GraphView() const { return gsensor_; }
     CFilerContainerDlg* FilerPanel() const { return filePanel_; }
     CSkinDialog* SettingsDialog() const { return settingsDlg_; }
-    CSkinDialog* ObdPanel() const { return obdPanel_; }
+    CSkinDialog* ObdPanel() const;
+    CObdDlg* ObdView() const { return obdPanel_; }
+    // What the map is given of the shown frame until the map itself shows it.
+    struct MapMarker {
+        int Frame = -1;
+        bool Valid = false;
+        double Latitude = 0.0;
+        double Longitude = 0.0;
+    };
+    const MapMarker& MapPosition() const { return mapMarker_; }
     const CResourceImage& Pictures() const { return bank_; }
 
   protected:
@@ -168,6 +178,8 @@ class CKestrelDlg : public QWidget, public PlaybackHost {
     void EndFolderAdvance() override;
     void ReportOpenFailure() override;
     void FillVideoBlack() override;
+    void ShowMapPosition(int frame, bool valid, double latitude, double longitude) override;
+    void ShowVehicleValues(const ObdSample* obd, char vehicleDataLetter, int gpsValid) override;
 
     void OnAppMessage(int message, intptr_t wParam, intptr_t lParam);
     void OnSliderMessage(int message, intptr_t id, intptr_t position);
@@ -206,7 +218,7 @@ class CKestrelDlg : public QWidget, public PlaybackHost {
     CFilerContainerDlg* filePanel_ = nullptr;
     CLogoDlg* logo_ = nullptr;
     CSkinDialog* settingsDlg_ = nullptr;
-    CSkinDialog* obdPanel_ = nullptr;
+    CObdDlg* obdPanel_ = nullptr;
     std::array<CSkinButton*, ButtonEnabling::kCount> buttons_{};
     std::array<CSkinButton*, 3> captions_{};
 
@@ -223,6 +235,7 @@ class CKestrelDlg : public QWidget, public PlaybackHost {
     int noMap_ = 0;
     int logoShown_ = 0;
     int mapWanted_ = 0;
+    MapMarker mapMarker_;
     bool initialised_ = false;
     bool shutDown_ = false;
 

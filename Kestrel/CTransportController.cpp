@@ -752,9 +752,16 @@ void CTransportController::ShowFrame(int frame) {
             info_.SpeedKmh = -1.0;
         }
         info_.GpsValid = gps ? gps->Valid : 0;
+        const bool located = gps && gps->Valid;
+        host_.ShowMapPosition(f, located, located ? gps->Latitude : 0.0,
+                              located ? gps->Longitude : 0.0);
+        host_.ShowVehicleValues(g->LinkedObd, engine_.Displayed.Scanner.Header.VehicleData,
+                                info_.GpsValid);
     } else {
         info_.SetAccel(-5.0, -5.0, -5.0);
         info_.GpsValid = 0;
+        host_.ShowMapPosition(f, false, 0.0, 0.0);
+        host_.ShowVehicleValues(nullptr, 0, 0);
     }
     info_.Slot = f;
     if (!host_.FullScreen())

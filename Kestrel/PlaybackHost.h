@@ -2,6 +2,7 @@
 // What the transport controller asks of the main window: the window-wide effects of playing
 // (buttons, faces, cursor, map or logo, full screen) that it does not own itself.
 #include "MainLayout.h"
+#include "engine/SensorSamples.h"
 
 namespace kestrel {
 
@@ -28,6 +29,10 @@ class PlaybackHost {
     virtual void ReportOpenFailure() = 0;
     // The video surface shows black (no movie open).
     virtual void FillVideoBlack() = 0;
+    // The shown frame for the map: its position when `valid`.
+    virtual void ShowMapPosition(int frame, bool valid, double latitude, double longitude) = 0;
+    // The vehicle sample linked to the shown frame (none: the values stay) for the OBD panel.
+    virtual void ShowVehicleValues(const ObdSample* obd, char vehicleDataLetter, int gpsValid) = 0;
 };
 
 } // namespace kestrel

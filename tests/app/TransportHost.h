@@ -90,6 +90,19 @@ class TransportHost : public QWidget, public PlaybackHost {
     void EndFolderAdvance() override { ++FolderAdvanceEnds; }
     void ReportOpenFailure() override { ++OpenFailures; }
     void FillVideoBlack() override { surface_.Store.Clear(); }
+    void ShowMapPosition(int frame, bool valid, double latitude, double longitude) override {
+        MapFrame = frame;
+        MapValid = valid;
+        MapLatitude = latitude;
+        MapLongitude = longitude;
+    }
+    void ShowVehicleValues(const ObdSample* obd, char, int) override { Vehicle = obd; }
+
+    int MapFrame = -1;
+    bool MapValid = false;
+    double MapLatitude = 0.0;
+    double MapLongitude = 0.0;
+    const ObdSample* Vehicle = nullptr;
 
     int Refreshes = 0;
     int Disables = 0;

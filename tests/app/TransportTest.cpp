@@ -106,6 +106,14 @@ TEST_F(Transport, PlayingShowsTheEnginesFrameAndSeekingLandsOnTheFrameAskedFor) 
         C().SeekTo(frame);
         EXPECT_EQ(host_.Info().Slot, frame);
         EXPECT_EQ(host_.Seek().Value(), frame);
+        // The map and the OBD panel are handed the frame's sample.
+        const GSensorSample* g = (*E().Displayed.Scanner.FrameIndex)[static_cast<size_t>(frame)];
+        ASSERT_NE(g, nullptr);
+        EXPECT_EQ(host_.MapFrame, frame);
+        ASSERT_NE(g->LinkedGps, nullptr);
+        EXPECT_EQ(host_.MapValid, g->LinkedGps->Valid != 0);
+        EXPECT_EQ(host_.MapLatitude, g->LinkedGps->Valid ? g->LinkedGps->Latitude : 0.0);
+        EXPECT_EQ(host_.Vehicle, g->LinkedObd);
         EXPECT_TRUE(PumpUntil(
             [&] { return host_.Surface().Pattern() == test::PictureOfFrame(frame); }, 3000))
             << "shown picture " << host_.Surface().Pattern();

@@ -135,6 +135,7 @@ TEST_F(Viewer, PlayAdvancesTheShownFrameWithTheEngineAndTheSliderSeeksToTheFrame
             3000))
             << "frame " << frame << " shows " << GrabbedPattern(*window_.VideoSurface());
         EXPECT_EQ(E().PlayState, kPaused);
+        EXPECT_EQ(window_.MapPosition().Frame, std::min(frame, max - 1)) << "the map follows";
     }
 }
 

@@ -28,6 +28,12 @@ void Hover(QWidget* w, QPoint at) {
     QCoreApplication::sendEvent(w, &enter);
 }
 
+void MoveMouse(QWidget* w, QPoint at) {
+    QMouseEvent move(QEvent::MouseMove, at, w->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &move);
+}
+
 TEST(SkinButton, CellFollowsStateHoverAndPressedLook) {
     QWidget parent;
     CSkinButton button(38000, QSize(32, 32), &parent);
@@ -73,9 +79,12 @@ TEST(SkinCheckButton, HoverOnlyOverTheBox) {
     check.SetImage(pictures::kCheckBox);
     check.setGeometry(0, 0, 80, 20);
     parent.show();
-    QTest::mouseMove(&check, QPoint(40, 10));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&parent));
+    // Moves are delivered straight to the control: a move of the real pointer reaches it
+    // only when the X server gets round to it.
+    MoveMouse(&check, QPoint(40, 10));
     EXPECT_FALSE(check.BoxHovered());
-    QTest::mouseMove(&check, QPoint(6, 10));
+    MoveMouse(&check, QPoint(6, 10));
     EXPECT_TRUE(check.BoxHovered());
     QTest::mouseClick(&check, Qt::LeftButton, {}, QPoint(6, 10));
     EXPECT_TRUE(check.isChecked());

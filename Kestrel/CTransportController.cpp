@@ -218,6 +218,12 @@ void CTransportController::EndWait() {
     host_.SetWaitCursor(false);
 }
 
+void CTransportController::CloseRecording() {
+    api_.ReleaseScan(engine_);
+    engine_.SensorDataLoaded = 0;
+    api_.CloseMovie(engine_);
+}
+
 void CTransportController::OnOpenTimer() {
     if (!openArmed_)
         return;
@@ -226,10 +232,7 @@ void CTransportController::OnOpenTimer() {
     KillTimer(TimerTick);
     PendingSeek = -1;
     seek_.ReleaseDrag();
-    api_.ReleaseScan(engine_);
-    engine_.SensorDataLoaded = 0;
-    api_.CloseMovie(engine_);
-    engine_.SensorDataLoaded = 0;
+    CloseRecording();
     graph_.update();
     host_.DisableAllControls();
 
@@ -464,10 +467,7 @@ void CTransportController::ResetPlaybackViews() {
     KillTimer(TimerOpen);
     EndWait();
     RefreshSpeedLabel();
-    api_.ReleaseScan(engine_);
-    engine_.SensorDataLoaded = 0;
-    api_.CloseMovie(engine_);
-    engine_.SensorDataLoaded = 0;
+    CloseRecording();
     prefetcher_.Join();
     loader_.Join();
     RecordingOpen = 0;

@@ -118,6 +118,8 @@ class CTransportController : public QObject {
     void ToStart();
     void Previous();
     void EndWait();
+    // Frees the shown recording's data and closes its movie.
+    void CloseRecording();
     void RefreshSpeedLabel();
     bool LoadFolderOrFollowing(QTreeWidgetItem* item);
     void RebuildAllFilesTrack();

@@ -590,16 +590,20 @@ void CTransportController::ChangeSpeed(bool faster) {
     RefreshSpeedLabel();
 }
 
+void CTransportController::StepTo(int index, int openMode) {
+    seek_.ReleaseDrag();
+    graph_.HasData = 0;
+    seek_.SetValue(0);
+    graph_.SetPosition(0, kGraphLeftMargin);
+    SelectRecording(index, openMode);
+}
+
 void CTransportController::Previous() {
     api_.Pause(engine_);
     StopPlayback();
     std::lock_guard lock(mutexCache_);
     if (CurrentIndex > 0) {
-        seek_.ReleaseDrag();
-        graph_.HasData = 0;
-        seek_.SetValue(0);
-        graph_.SetPosition(0, kGraphLeftMargin);
-        SelectRecording(CurrentIndex - 1, OpenByPrevious);
+        StepTo(CurrentIndex - 1, OpenByPrevious);
         return;
     }
     api_.SetSpeed(engine_, 1);
@@ -613,11 +617,7 @@ void CTransportController::Previous() {
 void CTransportController::NextRecording() {
     std::lock_guard lock(mutexCache_);
     if (CurrentIndex + 1 < panel_.RowCount()) {
-        seek_.ReleaseDrag();
-        graph_.HasData = 0;
-        seek_.SetValue(0);
-        graph_.SetPosition(0, kGraphLeftMargin);
-        SelectRecording(CurrentIndex + 1, OpenByNext);
+        StepTo(CurrentIndex + 1, OpenByNext);
         return;
     }
     if (panel_.NextFolder()) {

@@ -117,6 +117,8 @@ class CTransportController : public QObject {
     void ChangeSpeed(bool faster);
     void ToStart();
     void Previous();
+    // Selects the neighbour `index` with the slider and the graph back at the start.
+    void StepTo(int index, int openMode);
     void EndWait();
     // Frees the shown recording's data and closes its movie.
     void CloseRecording();

@@ -391,6 +391,7 @@ void CTransportController::ApplyLoadedData() {
     info_.QualityIndex = entry.ResolutionClass;
     info_.StartTime = entry.StartTime;
     info_.DataValid = 1;
+    const double frameMs = api_.GetFrameMs(engine_);
     {
         std::lock_guard data(*engine_.FileMutex);
         seek_.SetValue(0);
@@ -399,20 +400,17 @@ void CTransportController::ApplyLoadedData() {
         const BoxScanner& shown = engine_.Displayed.Scanner;
         if (hasGps) {
             entry.StartTime = shown.GpsSamples->front().LocalTime;
-            const double frameMs = api_.GetFrameMs(engine_);
             entry.FramesPerSecond = frameMs > 0.0 ? static_cast<float>(1000.0 / frameMs) : 0.0f;
             graph_.Scale = GraphScale(shown.PeakG);
-            info_.QualityIndex = entry.ResolutionClass;
             info_.StartTime = entry.StartTime;
             info_.TimeLapse = shown.Header.RecordingType == 'T' ? 1 : 0;
-            info_.DataValid = 1;
             info_.VehicleData = shown.Header.VehicleData;
         } else {
             MapHasData = 0;
             host_.DecideMapOrLogo();
         }
     }
-    info_.FrameMs = api_.GetFrameMs(engine_);
+    info_.FrameMs = frameMs;
     const int64_t total = api_.GetTotalFrames(engine_);
     seek_.Min = 0;
     seek_.Max = static_cast<int>(std::clamp<int64_t>(total, 0, INT32_MAX));

@@ -154,7 +154,6 @@ void CKestrelDlg::OpenStartSource(const std::filesystem::path& startPath) {
         return;
     }
     if (filePanel_->OpenInitialSource() || filePanel_->RowCount() > 0) {
-        RefreshButtons();
         if (filePanel_->SourceKind == SourceSdCard)
             csvBlocked_ = 0;
         RefreshButtons();

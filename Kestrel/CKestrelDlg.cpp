@@ -399,12 +399,16 @@ void CKestrelDlg::ApplyLayout() {
 void CKestrelDlg::NextSize() {
     displaySize_ = MainLayout::NextSize(displaySize_);
     ApplyLayout();
-    zoom_ = ZoomState::ResetFor(displaySize_);
-    api_->SetVideoRect(*engine_, zoom_.AnchorX, zoom_.AnchorY, zoom_.OffsetX, zoom_.OffsetY,
-                       zoom_.Scale, 0);
+    ResetZoom();
     const QPoint kept = MainLayout::KeepOnWorkArea(QRect(pos(), size()), WorkArea());
     if (kept != pos())
         move(kept);
+}
+
+void CKestrelDlg::ResetZoom() {
+    zoom_ = ZoomState::ResetFor(displaySize_);
+    api_->SetVideoRect(*engine_, zoom_.AnchorX, zoom_.AnchorY, zoom_.OffsetX, zoom_.OffsetY,
+                       zoom_.Scale, 0);
 }
 
 void CKestrelDlg::SetFullScreen(bool on) {
@@ -424,9 +428,7 @@ void CKestrelDlg::SetFullScreen(bool on) {
     SetStaysOnTop(false);
     fullScreen_ = false;
     ApplyLayout();
-    zoom_ = ZoomState::ResetFor(displaySize_);
-    api_->SetVideoRect(*engine_, zoom_.AnchorX, zoom_.AnchorY, zoom_.OffsetX, zoom_.OffsetY,
-                       zoom_.Scale, 0);
+    ResetZoom();
     RefreshButtons();
 }
 

@@ -158,6 +158,8 @@ class CKestrelDlg : public QWidget, public PlaybackHost {
     QRect ScreenRect() const;
 
     void NextSize();
+    // The whole picture again, at the window's present size.
+    void ResetZoom();
     void SetStaysOnTop(bool on);
     ButtonInputs CollectButtonInputs() const;
     void PauseUnlessPaused();

@@ -327,11 +327,7 @@ void CKestrelDlg::Shutdown() {
         mutexCpSet_.reset();
         return;
     }
-    PauseUnlessPaused();
-    StopPlayback();
-    api_->SetSpeed(*engine_, 1);
-    ResetPlaybackViews();
-    SetPlayFace(false);
+    StopAndClearPlayback();
     // The transport's timers and workers end here; it holds on to "hMutexCache".
     transport_.reset();
     // A source that goes now is nobody's business any more.
@@ -508,6 +504,14 @@ void CKestrelDlg::StopPlayback() {
 void CKestrelDlg::ResetPlaybackViews() {
     if (transport_)
         transport_->ResetPlaybackViews();
+}
+
+void CKestrelDlg::StopAndClearPlayback() {
+    PauseUnlessPaused();
+    StopPlayback();
+    api_->SetSpeed(*engine_, 1);
+    ResetPlaybackViews();
+    SetPlayFace(false);
 }
 
 // ---- What the transport asks of the window ----
@@ -715,11 +719,7 @@ void CKestrelDlg::OnSliderMessage(int message, intptr_t id, intptr_t position) {
 }
 
 void CKestrelDlg::OnSourceGone() {
-    PauseUnlessPaused();
-    StopPlayback();
-    api_->SetSpeed(*engine_, 1);
-    ResetPlaybackViews();
-    SetPlayFace(false);
+    StopAndClearPlayback();
     csvBlocked_ = 1;
     zoomMode_ = 0;
     SetFullScreen(false);

@@ -163,6 +163,8 @@ class CKestrelDlg : public QWidget, public PlaybackHost {
     void SetStaysOnTop(bool on);
     ButtonInputs CollectButtonInputs() const;
     void PauseUnlessPaused();
+    // Playback stopped at normal speed, the recording closed and its views cleared.
+    void StopAndClearPlayback();
     void StopPlayback();
     void ResetPlaybackViews();
     void ShowPopup(QWidget* popup);

@@ -168,7 +168,7 @@ bool CFilerContainerDlg::OpenInitialSource() {
     int kind = SourceNone;
     for (auto it = drives.rbegin(); it != drives.rend(); ++it) {
         if (Exists(*it)) {
-            chosen = WithoutTrailingSeparator(*it);
+            chosen = *it;
             kind = SourceSdCard;
             break;
         }

@@ -824,8 +824,8 @@ void CTransportController::OnEndOfMedia() {
 
 // ---- Messages ----
 
-void CTransportController::OnSlider(int message, intptr_t id, int position) {
-    if (WaitingForMovie || id != 38100)
+void CTransportController::OnSlider(int message, int position) {
+    if (WaitingForMovie)
         return;
     switch (message) {
     case WM_APP_SLIDER_PRESS:
@@ -878,9 +878,10 @@ bool CTransportController::OnMessage(int message, intptr_t wParam, intptr_t lPar
     case WM_APP_SLIDER_PRESS:
     case WM_APP_SLIDER_DRAG:
     case WM_APP_SLIDER_RELEASE:
+        // The seek slider's; the window handles the volume slider itself.
         if (wParam != 38100)
             return false;
-        OnSlider(message, wParam, static_cast<int>(lParam));
+        OnSlider(message, static_cast<int>(lParam));
         return true;
     default:
         return false;

@@ -112,7 +112,8 @@ class CTransportController : public QObject {
     void Tick();
     void OnEndOfMedia();
     bool EndOfRecording();
-    void OnSlider(int message, intptr_t id, int position);
+    // The seek slider's press, drag and release.
+    void OnSlider(int message, int position);
     void PlayPause();
     void ChangeSpeed(bool faster);
     void ToStart();

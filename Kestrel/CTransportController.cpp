@@ -769,17 +769,13 @@ void CTransportController::ShowFrame(int frame) {
     graph_.update();
 }
 
-int CTransportController::CurrentFrameNow() {
-    return api_.GetCurrentFrame(engine_);
-}
-
 void CTransportController::Tick() {
     if (!engine_.Ready)
         return;
     const int state = engine_.PlayState;
     if (state != kPlaying)
         return;
-    const int frame = CurrentFrameNow();
+    const int frame = api_.GetCurrentFrame(engine_);
     const int64_t total = api_.GetTotalFrames(engine_);
     const bool nearEnd = total != 0 && frame + EndMargin(engine_.SpeedCode) >= total;
     if (nearEnd && !NearEndLock) {

@@ -126,7 +126,6 @@ class CTransportController : public QObject {
     void RefreshSpeedLabel();
     bool LoadFolderOrFollowing(QTreeWidgetItem* item);
     void RebuildAllFilesTrack();
-    int CurrentFrameNow();
 
     void StartTimer(int id, int periodMs);
     void KillTimer(int id);

@@ -206,7 +206,7 @@ void CFilerContainerDlg::SelectTopLevelItem() {
 
 void CFilerContainerDlg::ReadFirmwareVersion() {
     // The newest folder's first recording carries the recorder's firmware version.
-    if (FolderEntries.empty())
+    if (FolderEntries.empty() || !engine_ || !engine_->Ready)
         return;
     const RecordingEntry* newest = &FolderEntries.front();
     for (const RecordingEntry& entry : FolderEntries) {
@@ -221,8 +221,6 @@ void CFilerContainerDlg::ReadFirmwareVersion() {
         if (!item.IsRegularFile || !IsMovFile(item.Name) || ClassifyName(item.Name) == KindNone) {
             continue;
         }
-        if (!engine_ || !engine_->Ready)
-            return;
         RecorderHeader header;
         if (ReadHeaderOnly(engine_, fs::path(newest->FullPath) / item.Name, header)) {
             FirmwareVersion = FirmwareVersionText(header);

@@ -1,4 +1,5 @@
 // kestrel-cli csv PATH -o FOLDER [--flat] [--force]: the CSV list of the recordings of PATH.
+#include "CommandArgs.h"
 #include "Commands.h"
 #include "EngineSession.h"
 #include "SourceCatalogue.h"
@@ -18,30 +19,18 @@ int Failure(const std::string& text) {
 } // namespace
 
 int RunCsv(const Args& args) {
-    std::string path, folder;
-    bool flat = false, force = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o") {
-            if (++i == args.size())
-                return Failure("-o needs a folder");
-            folder = args[i];
-        } else if (args[i] == "--flat") {
-            flat = true;
-        } else if (args[i] == "--force") {
-            force = true;
-        } else if (!args[i].empty() && args[i][0] == '-') {
-            return Failure("unknown option " + args[i]);
-        } else if (!path.empty()) {
-            return Failure("more than one PATH");
-        } else {
-            path = args[i];
-        }
-    }
+    CommandArgs parsed;
+    std::string error;
+    if (!parsed.Parse(args, {"--flat", "--force"}, {"-o"}, "PATH", error))
+        return Failure(error);
+    const std::string& path = parsed.Path;
+    const std::string folder = parsed.Value("-o");
+    const bool flat = parsed.Has("--flat");
+    const bool force = parsed.Has("--force");
     if (path.empty() || folder.empty())
         return Failure("usage: csv PATH -o FOLDER [--flat] [--force]");
 
     Catalogue entries;
-    std::string error;
     if (!CatalogueOfPath(path, flat, entries, error))
         return Failure(error);
     EngineSession engine;

@@ -1,5 +1,6 @@
 // kestrel-cli info FILE [--json]: what the viewer knows of one recording: its kind, length,
 // frame period and frames, record count, peak G, firmware version, header and start time.
+#include "CommandArgs.h"
 #include "Commands.h"
 #include "JsonWriter.h"
 #include "RecordingLoader.h"
@@ -20,7 +21,9 @@ int Failure(const std::string& text) {
 }
 
 // A header letter as text: empty for a zero byte.
-std::string Letter(char c) { return c ? std::string(1, c) : std::string(); }
+std::string Letter(char c) {
+    return c ? std::string(1, c) : std::string();
+}
 
 std::string VersionChars(const RecorderHeader& h) {
     return std::string(h.VersionChars, strnlen(h.VersionChars, sizeof h.VersionChars));
@@ -110,32 +113,26 @@ std::string AsText(const Info& info) {
 } // namespace
 
 int RunInfo(const Args& args) {
-    std::string path;
-    bool json = false;
-    for (const std::string& a : args) {
-        if (a == "--json") {
-            json = true;
-        } else if (!a.empty() && a[0] == '-') {
-            return Failure("unknown option " + a);
-        } else if (!path.empty()) {
-            return Failure("more than one FILE");
-        } else {
-            path = a;
-        }
-    }
-    if (path.empty()) return Failure("usage: info FILE [--json]");
+    CommandArgs parsed;
+    std::string error;
+    if (!parsed.Parse(args, {"--json"}, {}, "FILE", error))
+        return Failure(error);
+    const std::string& path = parsed.Path;
+    const bool json = parsed.Has("--json");
+    if (path.empty())
+        return Failure("usage: info FILE [--json]");
 
     EngineSession engine;
     Info info;
     info.Path = path;
     info.Name = std::filesystem::path(path).filename().string();
-    std::string error;
     if (!LoadRecording(engine, path, FrameIndexing::IfPossible, info.Recording, error)) {
         return Failure(error);
     }
     std::error_code ec;
     info.FileSize = std::filesystem::file_size(path, ec);
-    if (!WriteOut(json ? AsJson(info) : AsText(info))) return Failure("cannot write the output");
+    if (!WriteOut(json ? AsJson(info) : AsText(info)))
+        return Failure("cannot write the output");
     return 0;
 }
 

@@ -1,6 +1,7 @@
 // kestrel-cli samples FILE [--json] [--frames]: every decoded record of a recording as GPS,
 // G-sensor and vehicle samples. Times are milliseconds as decoded; with --frames they are
 // frame numbers after the per-frame index is built, and the index itself is listed.
+#include "CommandArgs.h"
 #include "Commands.h"
 #include "JsonWriter.h"
 #include "RecordingLoader.h"
@@ -58,10 +59,12 @@ void WriteObd(JsonWriter& json, const ObdSampleList& samples) {
         json.BeginObject();
         json.Field("Index", int64_t{s.Index});
         json.Key("Status").BeginArray();
-        for (uint8_t b : s.Status) json.UInt(b);
+        for (uint8_t b : s.Status)
+            json.UInt(b);
         json.EndArray();
         json.Key("Words").BeginArray();
-        for (uint16_t w : s.Words) json.UInt(w);
+        for (uint16_t w : s.Words)
+            json.UInt(w);
         json.EndArray();
         json.EndObject();
     }
@@ -86,7 +89,8 @@ std::string AsJson(const BoxScanner& data, bool frames) {
     WriteGps(json, *data.GpsSamples);
     WriteGSensor(json, *data.GSensorSamples);
     WriteObd(json, *data.ObdSamples);
-    if (frames) WriteFrameIndex(json, *data.FrameIndex);
+    if (frames)
+        WriteFrameIndex(json, *data.FrameIndex);
     json.EndObject();
     return json.Text() + "\n";
 }
@@ -97,9 +101,8 @@ std::string AsText(const BoxScanner& data, bool frames) {
     char line[512];
     text += "# gps: Index Time Valid Latitude Longitude SpeedKmh LocalTime\n";
     for (const GpsSample& s : *data.GpsSamples) {
-        std::snprintf(line, sizeof line, "gps %d %d %d %.9f %.9f %g %s\n", s.Index, s.Time,
-                      s.Valid, s.Latitude, s.Longitude, s.SpeedKmh,
-                      FormatDateTime(s.LocalTime).c_str());
+        std::snprintf(line, sizeof line, "gps %d %d %d %.9f %.9f %g %s\n", s.Index, s.Time, s.Valid,
+                      s.Latitude, s.Longitude, s.SpeedKmh, FormatDateTime(s.LocalTime).c_str());
         text += line;
     }
     text += "# g: Index Time EventCode WarningFlag Axis X Y Z CameraByte CameraHigh CameraLow\n";
@@ -113,15 +116,18 @@ std::string AsText(const BoxScanner& data, bool frames) {
     text += "# obd: Index Status[4] Words[18]\n";
     for (const ObdSample& s : *data.ObdSamples) {
         text += "obd " + std::to_string(s.Index);
-        for (uint8_t b : s.Status) text += " " + std::to_string(b);
-        for (uint16_t w : s.Words) text += " " + std::to_string(w);
+        for (uint8_t b : s.Status)
+            text += " " + std::to_string(b);
+        for (uint16_t w : s.Words)
+            text += " " + std::to_string(w);
         text += "\n";
     }
     if (frames) {
         text += "# frame: Frame SampleIndex\n";
         for (size_t f = 0; f < data.FrameIndex->size(); ++f) {
             const GSensorSample* g = (*data.FrameIndex)[f];
-            text += "frame " + std::to_string(f) + " " + (g ? std::to_string(g->Index) : "-") + "\n";
+            text +=
+                "frame " + std::to_string(f) + " " + (g ? std::to_string(g->Index) : "-") + "\n";
         }
     }
     return text;
@@ -130,29 +136,21 @@ std::string AsText(const BoxScanner& data, bool frames) {
 } // namespace
 
 int RunSamples(const Args& args) {
-    std::string path;
-    bool json = false;
-    bool frames = false;
-    for (const std::string& a : args) {
-        if (a == "--json") {
-            json = true;
-        } else if (a == "--frames") {
-            frames = true;
-        } else if (!a.empty() && a[0] == '-') {
-            return Failure("unknown option " + a);
-        } else if (!path.empty()) {
-            return Failure("more than one FILE");
-        } else {
-            path = a;
-        }
-    }
-    if (path.empty()) return Failure("usage: samples FILE [--json] [--frames]");
+    CommandArgs parsed;
+    std::string error;
+    if (!parsed.Parse(args, {"--json", "--frames"}, {}, "FILE", error))
+        return Failure(error);
+    const std::string& path = parsed.Path;
+    const bool json = parsed.Has("--json");
+    const bool frames = parsed.Has("--frames");
+    if (path.empty())
+        return Failure("usage: samples FILE [--json] [--frames]");
 
     EngineSession engine;
     LoadedRecording recording;
-    std::string error;
     const FrameIndexing indexing = frames ? FrameIndexing::Required : FrameIndexing::None;
-    if (!LoadRecording(engine, path, indexing, recording, error)) return Failure(error);
+    if (!LoadRecording(engine, path, indexing, recording, error))
+        return Failure(error);
     const BoxScanner& data = *recording.Data;
     if (!WriteOut(json ? AsJson(data, frames) : AsText(data, frames))) {
         return Failure("cannot write the output");

@@ -1,5 +1,6 @@
 // kestrel-cli track PATH --format gpx|kml|geojson|csv -o OUT [--flat] [--force]: the driven
 // track of the recordings of PATH.
+#include "CommandArgs.h"
 #include "Commands.h"
 #include "EngineSession.h"
 #include "SourceCatalogue.h"
@@ -19,26 +20,15 @@ int Failure(const std::string& text) {
 } // namespace
 
 int RunTrack(const Args& args) {
-    std::string path, output, formatName;
-    bool flat = false, force = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o" || args[i] == "--format") {
-            if (i + 1 == args.size())
-                return Failure(args[i] + " needs a value");
-            (args[i] == "-o" ? output : formatName) = args[i + 1];
-            ++i;
-        } else if (args[i] == "--flat") {
-            flat = true;
-        } else if (args[i] == "--force") {
-            force = true;
-        } else if (!args[i].empty() && args[i][0] == '-') {
-            return Failure("unknown option " + args[i]);
-        } else if (!path.empty()) {
-            return Failure("more than one PATH");
-        } else {
-            path = args[i];
-        }
-    }
+    CommandArgs parsed;
+    std::string error;
+    if (!parsed.Parse(args, {"--flat", "--force"}, {"-o", "--format"}, "PATH", error))
+        return Failure(error);
+    const std::string& path = parsed.Path;
+    const std::string output = parsed.Value("-o");
+    const std::string formatName = parsed.Value("--format");
+    const bool flat = parsed.Has("--flat");
+    const bool force = parsed.Has("--force");
     if (path.empty() || output.empty() || formatName.empty()) {
         return Failure("usage: track PATH --format gpx|kml|geojson|csv -o OUT [--flat] [--force]");
     }
@@ -47,7 +37,6 @@ int RunTrack(const Args& args) {
         return Failure("unknown format " + formatName);
 
     Catalogue entries;
-    std::string error;
     if (!CatalogueOfPath(path, flat, entries, error))
         return Failure(error);
     EngineSession engine;

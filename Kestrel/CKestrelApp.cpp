@@ -1,7 +1,7 @@
 #include "CKestrelApp.h"
 
 #include "CKestrelDlg.h"
-#include "SharedFonts.h"
+#include "shell/SharedFonts.h"
 #include "engine/SystemMessageBox.h"
 
 #include <QApplication>

@@ -2,9 +2,9 @@
 // The viewer's one top-level window: a frameless 1120 x 700 window in three display sizes or
 // full screen. It owns every view, routes the commands of its buttons and the messages posted
 // to it, and runs its timers; the engine is reached only through the operation table.
-#include "ButtonEnabling.h"
-#include "MainLayout.h"
-#include "PlaybackHost.h"
+#include "window/ButtonEnabling.h"
+#include "window/MainLayout.h"
+#include "transport/PlaybackHost.h"
 #include "engine/EngineApi.h"
 #include "engine/EngineContext.h"
 #include "platform/NamedMutex.h"

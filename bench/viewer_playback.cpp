@@ -8,9 +8,9 @@
 // Usage: viewer_playback [DIR]   (DIR: where to make the recordings; a temporary folder
 //        otherwise)
 #include "CKestrelDlg.h"
-#include "CMovieStatic.h"
-#include "CTransportController.h"
-#include "VideoPictureStore.h"
+#include "video/CMovieStatic.h"
+#include "transport/CTransportController.h"
+#include "video/VideoPictureStore.h"
 #include "engine/PlaybackPipeline.h"
 #include "mkrec/FramePattern.h"
 #include "mkrec/MovieMaker.h"

@@ -1,6 +1,6 @@
 #include "settings/FolderBrowser.h"
 
-#include "UiQText.h"
+#include "shell/UiQText.h"
 #include "settings/SettingsStore.h"
 #include "skin/CMsgBox.h"
 

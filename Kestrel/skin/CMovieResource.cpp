@@ -1,6 +1,6 @@
 #include "skin/CMovieResource.h"
 
-#include "AppEvent.h"
+#include "shell/AppEvent.h"
 
 #include <chrono>
 #include <system_error>

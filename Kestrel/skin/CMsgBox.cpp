@@ -1,6 +1,6 @@
 #include "skin/CMsgBox.h"
 
-#include "UiQText.h"
+#include "shell/UiQText.h"
 #include "skin/CMsgDlg.h"
 
 namespace kestrel {

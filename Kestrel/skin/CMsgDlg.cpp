@@ -1,6 +1,6 @@
 #include "skin/CMsgDlg.h"
 
-#include "SharedFonts.h"
+#include "shell/SharedFonts.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #include "skin/CSkinDialog.h"
 
-#include "SharedFonts.h"
+#include "shell/SharedFonts.h"
 #include "skin/CSkinButton.h"
 #include "skin/SkinPictures.h"
 

@@ -1,6 +1,6 @@
 #include "skin/CSkinProgressBarCtrl.h"
 
-#include "SharedFonts.h"
+#include "shell/SharedFonts.h"
 
 #include <QPainter>
 

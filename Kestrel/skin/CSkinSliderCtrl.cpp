@@ -1,6 +1,6 @@
 #include "skin/CSkinSliderCtrl.h"
 
-#include "AppEvent.h"
+#include "shell/AppEvent.h"
 #include "skin/CResourceImage.h"
 
 #include <QMouseEvent>

@@ -1,8 +1,8 @@
 #include "sources/CFilerContainerDlg.h"
 
-#include "ButtonEnabling.h"
-#include "SharedFonts.h"
-#include "UiQText.h"
+#include "window/ButtonEnabling.h"
+#include "shell/SharedFonts.h"
+#include "shell/UiQText.h"
 #include "engine/RecorderHeaderReader.h"
 #include "settings/SettingsStore.h"
 #include "skin/CMovieResource.h"

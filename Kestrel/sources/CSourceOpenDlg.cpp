@@ -1,8 +1,8 @@
 #include "sources/CSourceOpenDlg.h"
 
-#include "ButtonEnabling.h"
-#include "SharedFonts.h"
-#include "UiQText.h"
+#include "window/ButtonEnabling.h"
+#include "shell/SharedFonts.h"
+#include "shell/UiQText.h"
 #include "settings/FolderBrowser.h"
 #include "settings/SettingsStore.h"
 #include "skin/CSkinCheckButton.h"

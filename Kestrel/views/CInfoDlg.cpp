@@ -1,6 +1,6 @@
 #include "views/CInfoDlg.h"
 
-#include "SharedFonts.h"
+#include "shell/SharedFonts.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -53,7 +53,7 @@ inline bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
 
 } // namespace kestrel::test
 
-#include "AppEvent.h"
+#include "shell/AppEvent.h"
 
 #include <QWidget>
 

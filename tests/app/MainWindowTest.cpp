@@ -1,8 +1,8 @@
 // The main window: its children in the three sizes, its buttons, dragging and its messages.
 #include "AppTestSupport.h"
 #include "CKestrelDlg.h"
-#include "CMovieStatic.h"
-#include "UiQText.h"
+#include "video/CMovieStatic.h"
+#include "shell/UiQText.h"
 #include "settings/SettingsStore.h"
 #include "skin/CLogoDlg.h"
 #include "skin/CSkinButton.h"

@@ -2,7 +2,7 @@
 // to the build's screenshots folder.
 #include "AppTestSupport.h"
 #include "CKestrelDlg.h"
-#include "UiQText.h"
+#include "shell/UiQText.h"
 #include "skin/CLogoDlg.h"
 #include "skin/CMsgBox.h"
 #include "skin/CMsgDlg.h"

@@ -4,8 +4,8 @@
 // transport, and pulling the card empties the views.
 #include "AppTestSupport.h"
 #include "CKestrelDlg.h"
-#include "CMovieStatic.h"
-#include "CTransportController.h"
+#include "video/CMovieStatic.h"
+#include "transport/CTransportController.h"
 #include "CardFixture.h"
 #include "engine/PlaybackPipeline.h"
 #include "mkrec/FramePattern.h"

@@ -1,4 +1,4 @@
-#include "MapOrLogo.h"
+#include "window/MapOrLogo.h"
 
 namespace kestrel {
 

@@ -1,5 +1,5 @@
 // Whether the map or the logo stands on the right of the Small size, and which logo.
-#include "MapOrLogo.h"
+#include "window/MapOrLogo.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The picture-skinned controls: cells, mouse handling and what they report.
 #include "AppTestSupport.h"
 #include "CKestrelDlg.h"
-#include "SharedFonts.h"
+#include "shell/SharedFonts.h"
 #include "skin/CSkinButton.h"
 #include "skin/CSkinCheckButton.h"
 #include "skin/CSkinDialog.h"

@@ -1,6 +1,6 @@
-#include "CPrefetchWorker.h"
+#include "transport/CPrefetchWorker.h"
 
-#include "AppEvent.h"
+#include "shell/AppEvent.h"
 #include "engine/SensorCache.h"
 
 #include <chrono>

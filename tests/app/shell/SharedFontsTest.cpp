@@ -1,7 +1,7 @@
 // The shared fonts: the height rule, and a face that really draws the Japanese texts.
-#include "SharedFonts.h"
-#include "UiQText.h"
-#include "UserLanguage.h"
+#include "shell/SharedFonts.h"
+#include "shell/UiQText.h"
+#include "shell/UserLanguage.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>

@@ -1,7 +1,7 @@
 #pragma once
 // Whether the map window or the logo panel stands on the right of the Small size, and which
 // logo picture the panel shows.
-#include "MainLayout.h"
+#include "window/MainLayout.h"
 
 namespace kestrel {
 

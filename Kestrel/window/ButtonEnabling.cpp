@@ -1,4 +1,4 @@
-#include "ButtonEnabling.h"
+#include "window/ButtonEnabling.h"
 
 namespace kestrel {
 

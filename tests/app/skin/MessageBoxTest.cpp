@@ -1,7 +1,7 @@
 // The skinned message box: sized by its text, buttons at the bottom right, its answer.
 #include "AppTestSupport.h"
-#include "SharedFonts.h"
-#include "UiQText.h"
+#include "shell/SharedFonts.h"
+#include "shell/UiQText.h"
 #include "skin/CMsgBox.h"
 #include "skin/CMsgDlg.h"
 #include "skin/CSkinButton.h"

@@ -1,5 +1,5 @@
 // Which command buttons are enabled for a state of the list, the engine and the window.
-#include "ButtonEnabling.h"
+#include "window/ButtonEnabling.h"
 
 #include <gtest/gtest.h>
 

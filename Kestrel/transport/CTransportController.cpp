@@ -1,8 +1,8 @@
-#include "CTransportController.h"
+#include "transport/CTransportController.h"
 
-#include "AppEvent.h"
-#include "PlaybackHost.h"
-#include "UiQText.h"
+#include "shell/AppEvent.h"
+#include "transport/PlaybackHost.h"
+#include "shell/UiQText.h"
 #include "engine/PlaybackPipeline.h"
 #include "engine/SensorCache.h"
 #include "skin/CSkinSliderCtrl.h"

@@ -1,7 +1,7 @@
 #pragma once
 // What the transport controller asks of the main window: the window-wide effects of playing
 // (buttons, faces, cursor, map or logo, full screen) that it does not own itself.
-#include "MainLayout.h"
+#include "window/MainLayout.h"
 #include "engine/SensorSamples.h"
 
 namespace kestrel {

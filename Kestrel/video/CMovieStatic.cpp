@@ -1,6 +1,6 @@
-#include "CMovieStatic.h"
+#include "video/CMovieStatic.h"
 
-#include "AppEvent.h"
+#include "shell/AppEvent.h"
 
 #include <QMetaObject>
 #include <QMouseEvent>

@@ -1,4 +1,4 @@
-#include "UserLanguage.h"
+#include "shell/UserLanguage.h"
 
 namespace kestrel {
 

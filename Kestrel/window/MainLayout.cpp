@@ -1,4 +1,4 @@
-#include "MainLayout.h"
+#include "window/MainLayout.h"
 
 namespace kestrel {
 namespace {

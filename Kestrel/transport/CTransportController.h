@@ -4,7 +4,7 @@
 // slider, the per-frame update of the views, and continuous playback into the next
 // recording and the next folder. The main window owns it and routes to it the commands,
 // messages and keys that concern playback.
-#include "CPrefetchWorker.h"
+#include "transport/CPrefetchWorker.h"
 #include "engine/EngineApi.h"
 #include "platform/NamedMutex.h"
 

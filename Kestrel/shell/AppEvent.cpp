@@ -1,4 +1,4 @@
-#include "AppEvent.h"
+#include "shell/AppEvent.h"
 
 #include <QCoreApplication>
 

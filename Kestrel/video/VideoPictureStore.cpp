@@ -1,4 +1,4 @@
-#include "VideoPictureStore.h"
+#include "video/VideoPictureStore.h"
 
 #include <QPainter>
 

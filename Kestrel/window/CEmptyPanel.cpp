@@ -1,4 +1,4 @@
-#include "CEmptyPanel.h"
+#include "window/CEmptyPanel.h"
 
 #include <QMouseEvent>
 #include <QPainter>

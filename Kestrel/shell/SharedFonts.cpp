@@ -1,4 +1,4 @@
-#include "SharedFonts.h"
+#include "shell/SharedFonts.h"
 
 #include <QStringList>
 

@@ -2,11 +2,11 @@
 // The transport controller with the views it drives, on a window of its own that stands in
 // for the main window: it routes the engine's and the loader's messages to the controller
 // and counts what the controller asks of the window.
-#include "AppEvent.h"
+#include "shell/AppEvent.h"
 #include "AppTestSupport.h"
-#include "CTransportController.h"
-#include "PlaybackHost.h"
-#include "VideoPictureStore.h"
+#include "transport/CTransportController.h"
+#include "transport/PlaybackHost.h"
+#include "video/VideoPictureStore.h"
 #include "engine/EngineApi.h"
 #include "mkrec/FramePattern.h"
 #include "skin/CSkinSliderCtrl.h"

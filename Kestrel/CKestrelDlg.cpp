@@ -442,7 +442,7 @@ void CKestrelDlg::DecideMapOrLogo() {
     MapOrLogoInputs in;
     in.DisplaySize = displaySize_;
     in.FullScreen = fullScreen_;
-    in.RecordingSelected = transport_ && transport_->CurrentIndex >= 0;
+    in.RecordingSelected = transport_ && transport_->CurrentIndex() >= 0;
     in.NoMap = noMap_ != 0;
     in.MapWanted = mapWanted_ != 0;
     const MapOrLogoChoice choice = MapOrLogo::Decide(in);
@@ -460,10 +460,10 @@ void CKestrelDlg::DecideMapOrLogo() {
 ButtonInputs CKestrelDlg::CollectButtonInputs() const {
     ButtonInputs in;
     in.ListCount = filePanel_ ? filePanel_->RowCount() : 0;
-    in.CurrentIndex = transport_ ? transport_->CurrentIndex : -1;
+    in.CurrentIndex = transport_ ? transport_->CurrentIndex() : -1;
     in.SourceKind = filePanel_ ? filePanel_->SourceKind : SourceNone;
     in.CsvBlocked = csvBlocked_;
-    in.Busy = (transport_ && transport_->WaitingForMovie != 0) || jobRunning_ != 0;
+    in.Busy = (transport_ && transport_->WaitingForMovie() != 0) || jobRunning_ != 0;
     if (engine_) {
         in.EngineReady = engine_->Ready != 0;
         in.PlayState = engine_->PlayState;
@@ -707,7 +707,7 @@ void CKestrelDlg::OnAppMessage(int message, intptr_t wParam, intptr_t lParam) {
 }
 
 void CKestrelDlg::OnSliderMessage(int message, intptr_t id, intptr_t position) {
-    if (transport_ && transport_->WaitingForMovie)
+    if (transport_ && transport_->WaitingForMovie())
         return;
     if (id == IdVolumeSlider) {
         if (message != WM_APP_SLIDER_PRESS)

@@ -199,9 +199,15 @@ class CKestrelDlg : public QWidget, public PlaybackHost {
     const EngineApi* api_ = nullptr;
     std::unique_ptr<EngineContext> engine_;
 
-    // Locks: "hMutexCache" guards the current recording index and the listed catalogue
-    // against the loader and prefetch workers; "hMutexCpSet" the event positions sent to the
-    // map. Taken before any of the engine's locks.
+    // Locks of the main window, taken before any of the engine's (then hFileMutex, then
+    // hCacheFileMutex, then a scanner's hMutexFind).
+    // "hMutexCache": the current recording index and the listed catalogue (the file list's
+    // rows), against the loader and prefetch workers, which copy a path under it before they
+    // start. Taken by the transport where it changes the index or reads a row for a worker.
+    // Shutdown takes and releases it only to wait until no holder is left.
+    // "hMutexCpSet": the event positions (ShownRecording::EventPositions) while they are
+    // rebuilt and sent to the map and while the previous/next-event jumps search them. It
+    // guards nothing yet: the positions arrive with the graph's classification and the map.
     std::unique_ptr<platform::RecursiveNamedMutex> mutexCache_;
     std::unique_ptr<platform::RecursiveNamedMutex> mutexCpSet_;
 

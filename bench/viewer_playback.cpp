@@ -98,7 +98,7 @@ void Click(QWidget* viewport, QPoint at) {
 
 bool Loaded(CKestrelDlg& window) {
     const CTransportController& t = window.Transport();
-    return window.Engine()->SensorDataLoaded == 1 && t.RecordingOpen && !t.WaitingForMovie;
+    return window.Engine()->SensorDataLoaded == 1 && t.RecordingOpen() && !t.WaitingForMovie();
 }
 
 } // namespace
@@ -141,14 +141,14 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "viewer_playback: seek not shown\n");
                 return 1;
             }
-            const int row = window.Transport().CurrentIndex == 0 ? 1 : 0;
+            const int row = window.Transport().CurrentIndex() == 0 ? 1 : 0;
             const QPoint at = list.visualItemRect(list.item(row)).center();
             QElapsedTimer clock;
             clock.start();
             Click(list.viewport(), at);
             if (!PumpUntil(
                     [&] {
-                        return window.Transport().CurrentIndex == row && ShownPattern(window) == 0;
+                        return window.Transport().CurrentIndex() == row && ShownPattern(window) == 0;
                     },
                     10000)) {
                 std::fprintf(stderr, "viewer_playback: no picture after the click\n");

@@ -1,7 +1,7 @@
 #include "transport/CPrefetchWorker.h"
 
 #include "shell/AppEvent.h"
-#include "engine/SensorCache.h"
+#include "views/ShownRecording.h"
 
 #include <chrono>
 
@@ -13,7 +13,7 @@ void CPrefetchWorker::Start(const std::filesystem::path& path, int delayMs, QObj
     thread_ = std::thread([this, path, delayMs, notify] {
         if (delayMs > 0)
             std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
-        const int result = PrefetchSensorData(engine_, &path);
+        const int result = shown_.Prefetch(path);
         finished_ = true;
         if (notify)
             PostAppEvent(notify, WM_APP_LOADER_DONE, 0, result);
@@ -23,10 +23,10 @@ void CPrefetchWorker::Start(const std::filesystem::path& path, int delayMs, QObj
 void CPrefetchWorker::Join() {
     if (!thread_.joinable())
         return;
-    // The walk that sees the flag stops and clears it. A finished thread is not asked, so
-    // that the flag cannot reach a prefetch the other worker has started since.
+    // A finished thread is not asked, so that the request cannot reach a prefetch the other
+    // worker has started since.
     if (!finished_)
-        engine_.Prefetch.Scanner.Cancel = 1;
+        shown_.AskPrefetchToStop();
     thread_.join();
 }
 

@@ -2,7 +2,6 @@
 // A worker that decodes one recording's data into the engine's prefetch slot. The main
 // window runs two: the loader (the selected recording, after a short wait, reporting back
 // with WM_APP+1301) and the prefetcher (the recording after it, reporting nothing).
-#include "engine/EngineContext.h"
 
 #include <atomic>
 #include <filesystem>
@@ -12,9 +11,11 @@ class QObject;
 
 namespace kestrel {
 
+class ShownRecording;
+
 class CPrefetchWorker {
   public:
-    explicit CPrefetchWorker(EngineContext& engine) : engine_(engine) {}
+    explicit CPrefetchWorker(ShownRecording& shown) : shown_(shown) {}
     ~CPrefetchWorker() { Join(); }
     CPrefetchWorker(const CPrefetchWorker&) = delete;
     CPrefetchWorker& operator=(const CPrefetchWorker&) = delete;
@@ -28,7 +29,7 @@ class CPrefetchWorker {
     bool Running() const { return thread_.joinable(); }
 
   private:
-    EngineContext& engine_;
+    ShownRecording& shown_;
     std::thread thread_;
     std::atomic<bool> finished_{true};
 };

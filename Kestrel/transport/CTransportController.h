@@ -1,29 +1,21 @@
 #pragma once
-// The playback side of the main window: opening the recording chosen in the file panel,
-// loading its data through the prefetch workers, the transport commands, the position
-// slider, the per-frame update of the views, and continuous playback into the next
-// recording and the next folder. The main window owns it and routes to it the commands,
-// messages and keys that concern playback.
-#include "transport/CPrefetchWorker.h"
-#include "engine/EngineApi.h"
-#include "platform/NamedMutex.h"
+// The playback side of the main window. It owns the state of the recording being shown, the
+// owner of that recording's data and the transport's timers, and routes the commands, messages
+// and file-panel notifications that concern playback to the role that handles them: the open
+// sequence, continuous playback, the transport commands and the per-frame update of the views.
+#include "transport/TransportContext.h"
 
 #include <QBasicTimer>
 #include <QObject>
 
 #include <cstdint>
 #include <map>
-#include <string>
+#include <memory>
 
 class QTreeWidgetItem;
 
 namespace kestrel {
 
-class CFilerContainerDlg;
-class CGSensorDlg;
-class CInfoDlg;
-class CSkinSliderCtrl;
-class PlaybackHost;
 struct RecordingEntry;
 
 class CTransportController : public QObject {
@@ -81,71 +73,32 @@ class CTransportController : public QObject {
     bool GuardRefuses();
 
     bool TimerActive(int id) const;
+    void StartTimer(int id, int periodMs);
+    void KillTimer(int id);
     const RecordingEntry* CurrentEntry() const;
+    // The owner of the shown recording's data, from which the views take their values.
+    ShownRecording& Shown() const { return *shown_; }
 
-    // Main-window state of the recording being shown.
-    int CurrentIndex = -1;
-    int RecordingOpen = 0;
-    int WaitingForMovie = 0;
-    int FolderAdvance = 0;
-    int IgnoreNextEnd = 0;
-    int NearEndLock = 0;
-    int EndHandling = 0;
-    int PlayWhenLoaded = 0;
-    int PendingSeek = -1;
-    int ResetPending = 0;
-    int MapHasData = 0;
-    int LastOpenFailed = 0;
+    // The state of the recording being shown.
+    int CurrentIndex() const { return c_->State.CurrentIndex; }
+    int RecordingOpen() const { return c_->State.RecordingOpen; }
+    int WaitingForMovie() const { return c_->State.WaitingForMovie; }
+    int FolderAdvance() const { return c_->State.FolderAdvance; }
+    int IgnoreNextEnd() const { return c_->State.IgnoreNextEnd; }
+    int NearEndLock() const { return c_->State.NearEndLock; }
+    int LastOpenFailed() const { return c_->State.LastOpenFailed; }
 
   protected:
     void timerEvent(QTimerEvent* event) override;
 
   private:
-    void OpenRequest(bool hold);
-    void OnOpenTimer();
-    void OnOpenTimeout();
-    void OnMovieReady();
-    void OnLoaderDone(intptr_t result);
-    bool LoadAndPlay();
-    void StartPrefetch();
-    void ApplyLoadedData();
-    void Tick();
-    void OnEndOfMedia();
-    bool EndOfRecording();
-    // The seek slider's press, drag and release.
-    void OnSlider(int message, int position);
-    void PlayPause();
-    void ChangeSpeed(bool faster);
-    void ToStart();
-    void Previous();
-    // Selects the neighbour `index` with the slider and the graph back at the start.
-    void StepTo(int index, int openMode);
-    void EndWait();
-    // Frees the shown recording's data and closes its movie.
-    void CloseRecording();
-    void RefreshSpeedLabel();
-    bool LoadFolderOrFollowing(QTreeWidgetItem* item);
-    void RebuildAllFilesTrack();
-
-    void StartTimer(int id, int periodMs);
-    void KillTimer(int id);
-
-    const EngineApi& api_;
-    EngineContext& engine_;
-    PlaybackHost& host_;
-    CFilerContainerDlg& panel_;
-    CSkinSliderCtrl& seek_;
-    CInfoDlg& info_;
-    CGSensorDlg& graph_;
-    platform::RecursiveNamedMutex& mutexCache_;
-    QObject* messages_;
-
-    CPrefetchWorker loader_;
-    CPrefetchWorker prefetcher_;
+    std::unique_ptr<ShownRecording> shown_;
+    std::unique_ptr<TransportContext> c_;
+    std::unique_ptr<CFrameFanOut> frames_;
+    std::unique_ptr<CTransportCommands> commands_;
+    std::unique_ptr<CContinuousPlayback> continuous_;
+    std::unique_ptr<COpenSequence> open_; // first to go: it joins the data workers
     std::map<int, QBasicTimer> timers_;
-    bool openArmed_ = true;
-    std::string currentPath_; // the recording CurrentIndex stood for when it was selected
-    int sliderPlayState_ = 0;
 };
 
 } // namespace kestrel

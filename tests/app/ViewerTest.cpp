@@ -68,8 +68,8 @@ class Viewer : public ::testing::Test {
     bool WaitLoaded(int timeoutMs = 10000) {
         return PumpUntil(
             [&] {
-                return window_.Engine()->SensorDataLoaded == 1 && T().RecordingOpen &&
-                       !T().WaitingForMovie;
+                return window_.Engine()->SensorDataLoaded == 1 && T().RecordingOpen() &&
+                       !T().WaitingForMovie();
             },
             timeoutMs);
     }
@@ -92,7 +92,7 @@ TEST_F(Viewer, TheCardOpensAtStartUpWithItsFoldersAndTheFirstFoldersRecordings) 
     EXPECT_EQ(tree.currentItem(), tree.topLevelItem(0));
     EXPECT_EQ(Panel().RowCount(), test::SmallCard::kFirstFolderCount);
     EXPECT_EQ(window_.CsvBlocked(), 0) << "a card opened at start-up offers the export";
-    EXPECT_EQ(T().CurrentIndex, 0) << "the first row is selected";
+    EXPECT_EQ(T().CurrentIndex(), 0) << "the first row is selected";
     ASSERT_TRUE(WaitLoaded());
     EXPECT_EQ(E().Displayed.Scanner.Path, Panel().Row(0)->FullPath);
     EXPECT_TRUE(window_.CommandButton(2)->isEnabled()) << "play";
@@ -143,19 +143,19 @@ TEST_F(Viewer, TheEndOfTheFirstFolderPlaysOnIntoTheNextFolder) {
     ASSERT_TRUE(WaitLoaded());
     QTest::keyClick(&window_, Qt::Key_PageDown);
     ASSERT_TRUE(
-        PumpUntil([&] { return T().CurrentIndex == 1 && E().PlayState == kPlaying; }, 5000));
+        PumpUntil([&] { return T().CurrentIndex() == 1 && E().PlayState == kPlaying; }, 5000));
     // Near the end the play/pause key does nothing.
     const int64_t total = GetTotalFrames(E());
     ASSERT_TRUE(PumpUntil([&] { return GetCurrentFrame(E()) + 20 >= total; }, 5000));
     QTest::keyClick(&window_, Qt::Key_Space);
     EXPECT_EQ(E().PlayState, kPlaying);
-    ASSERT_TRUE(PumpUntil([&] { return T().NearEndLock == 1; }, 500)) << "the tick's lock";
+    ASSERT_TRUE(PumpUntil([&] { return T().NearEndLock() == 1; }, 500)) << "the tick's lock";
     for (int i = 0; i < 12; ++i)
         EXPECT_FALSE(window_.CommandButton(i)->isEnabled()) << "button " << i << " near the end";
     CFolderTreeCtrl& tree = *Panel().Tree();
     ASSERT_TRUE(PumpUntil([&] { return tree.currentItem() == tree.topLevelItem(1); }, 5000));
     ASSERT_TRUE(
-        PumpUntil([&] { return E().PlayState == kPlaying && T().CurrentIndex == 0; }, 5000));
+        PumpUntil([&] { return E().PlayState == kPlaying && T().CurrentIndex() == 0; }, 5000));
     EXPECT_EQ(Panel().RowCount(), test::SmallCard::kSecondFolderCount);
     EXPECT_EQ(E().Displayed.Scanner.Path, Panel().Row(0)->FullPath);
 }
@@ -173,11 +173,11 @@ TEST_F(Viewer, KindFiltersRefillTheListAndKeysMoveBetweenRecordings) {
     ASSERT_TRUE(WaitLoaded());
 
     QTest::keyClick(&window_, Qt::Key_PageDown);
-    EXPECT_EQ(T().CurrentIndex, 1);
+    EXPECT_EQ(T().CurrentIndex(), 1);
     ASSERT_TRUE(PumpUntil([&] { return E().PlayState == kPlaying; }, 5000));
     QTest::keyClick(&window_, Qt::Key_PageUp);
-    EXPECT_EQ(T().CurrentIndex, 0);
-    ASSERT_TRUE(PumpUntil([&] { return E().PlayState == kPlaying && T().RecordingOpen; }, 5000));
+    EXPECT_EQ(T().CurrentIndex(), 0);
+    ASSERT_TRUE(PumpUntil([&] { return E().PlayState == kPlaying && T().RecordingOpen(); }, 5000));
     ASSERT_TRUE(PumpUntil([&] { return window_.InfoView()->Slot > 10; }, 3000));
     QTest::keyClick(&window_, Qt::Key_Home);
     EXPECT_EQ(window_.InfoView()->Slot, 0);
@@ -197,7 +197,7 @@ TEST_F(Viewer, PullingTheCardOutEmptiesTheViewsWithinAboutATenthOfASecond) {
     EXPECT_LE(elapsed, 250) << "noticed after " << elapsed << " ms";
     EXPECT_EQ(Panel().Tree()->topLevelItemCount(), 0);
     EXPECT_EQ(E().PlayState, 0);
-    EXPECT_EQ(T().CurrentIndex, -1);
+    EXPECT_EQ(T().CurrentIndex(), -1);
     EXPECT_EQ(window_.CsvBlocked(), 1);
     EXPECT_FALSE(window_.IsShutDown());
     for (int i = 0; i < 12; ++i)
@@ -277,7 +277,7 @@ TEST(ViewerScreenshots, APlayingRecordingInTheThreeSizes) {
         window.FilerPanel()->SelectRow(size + 1);
         ASSERT_TRUE(PumpUntil(
             [&] {
-                return window.Engine()->SensorDataLoaded == 1 && window.Transport().RecordingOpen;
+                return window.Engine()->SensorDataLoaded == 1 && window.Transport().RecordingOpen();
             },
             10000));
         window.OnCommand(CKestrelDlg::IdPlayPause);

@@ -96,13 +96,19 @@ class TransportHost : public QWidget, public PlaybackHost {
         MapLatitude = latitude;
         MapLongitude = longitude;
     }
-    void ShowVehicleValues(const ObdSample* obd, char, int) override { Vehicle = obd; }
+    void ShowVehicleValues(const ObdSample* obd, char, int) override {
+        HasVehicle = obd != nullptr;
+        if (obd)
+            Vehicle = *obd;
+    }
 
     int MapFrame = -1;
     bool MapValid = false;
     double MapLatitude = 0.0;
     double MapLongitude = 0.0;
-    const ObdSample* Vehicle = nullptr;
+    // The vehicle sample handed over last (the window gets a copy of the frame's sample).
+    bool HasVehicle = false;
+    ObdSample Vehicle;
 
     int Refreshes = 0;
     int Disables = 0;
@@ -122,7 +128,7 @@ class TransportHost : public QWidget, public PlaybackHost {
     // Waits until the selected recording's data is loaded.
     bool WaitLoaded(int timeoutMs = 10000) {
         return PumpUntil(
-            [this] { return engine_.SensorDataLoaded == 1 && controller_->RecordingOpen; },
+            [this] { return engine_.SensorDataLoaded == 1 && controller_->RecordingOpen(); },
             timeoutMs);
     }
 

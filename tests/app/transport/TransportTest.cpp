@@ -8,6 +8,9 @@
 #include "sources/CFileListCtrl.h"
 #include "sources/CFolderTreeCtrl.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include <gtest/gtest.h>
 
 namespace kestrel {
@@ -61,16 +64,16 @@ TEST(TransportRules, ResolutionClassesAndGraphScales) {
 
 TEST_F(Transport, SelectingARowOpensItAfterTheDelayAndLoadsItsDataThroughThePrefetch) {
     host_.Panel().SelectRow(0);
-    EXPECT_EQ(C().CurrentIndex, 0);
-    EXPECT_EQ(C().WaitingForMovie, 1);
+    EXPECT_EQ(C().CurrentIndex(), 0);
+    EXPECT_EQ(C().WaitingForMovie(), 1);
     EXPECT_TRUE(host_.WaitCursor);
     EXPECT_TRUE(C().TimerActive(CTransportController::TimerOpen));
     EXPECT_TRUE(C().TimerActive(CTransportController::TimerOpenTimeout));
     EXPECT_EQ(E().PlayState, 0) << "nothing is opened before the delay";
     ASSERT_TRUE(host_.WaitLoaded())
-        << C().RecordingOpen << " " << E().PlayState << " " << host_.OpenFailures << " "
-        << E().SensorDataLoaded << " " << C().WaitingForMovie;
-    EXPECT_EQ(C().WaitingForMovie, 0);
+        << C().RecordingOpen() << " " << E().PlayState << " " << host_.OpenFailures << " "
+        << E().SensorDataLoaded << " " << C().WaitingForMovie();
+    EXPECT_EQ(C().WaitingForMovie(), 0);
     EXPECT_FALSE(host_.WaitCursor);
     EXPECT_FALSE(C().TimerActive(CTransportController::TimerOpenTimeout));
     EXPECT_TRUE(C().TimerActive(CTransportController::TimerTick));
@@ -113,7 +116,12 @@ TEST_F(Transport, PlayingShowsTheEnginesFrameAndSeekingLandsOnTheFrameAskedFor) 
         ASSERT_NE(g->LinkedGps, nullptr);
         EXPECT_EQ(host_.MapValid, g->LinkedGps->Valid != 0);
         EXPECT_EQ(host_.MapLatitude, g->LinkedGps->Valid ? g->LinkedGps->Latitude : 0.0);
-        EXPECT_EQ(host_.Vehicle, g->LinkedObd);
+        ASSERT_EQ(host_.HasVehicle, g->LinkedObd != nullptr);
+        if (g->LinkedObd) {
+            EXPECT_EQ(host_.Vehicle.Index, g->LinkedObd->Index);
+            EXPECT_TRUE(std::equal(std::begin(host_.Vehicle.Words), std::end(host_.Vehicle.Words),
+                                   std::begin(g->LinkedObd->Words)));
+        }
         EXPECT_TRUE(PumpUntil(
             [&] { return host_.Surface().Pattern() == test::PictureOfFrame(frame); }, 3000))
             << "shown picture " << host_.Surface().Pattern();
@@ -145,7 +153,7 @@ TEST_F(Transport, TheLastFramesRefuseCommandsAndTheEndMarginsFollowTheSpeed) {
     EXPECT_TRUE(C().GuardRefuses());
     C().OnCommand(CTransportController::IdPlayPause);
     EXPECT_EQ(E().PlayState, kPlaying) << "play/pause in the last 20 frames does nothing";
-    EXPECT_TRUE(PumpUntil([&] { return C().NearEndLock == 1; }, 500))
+    EXPECT_TRUE(PumpUntil([&] { return C().NearEndLock() == 1; }, 500))
         << "the tick locks the buttons";
 }
 
@@ -157,10 +165,10 @@ TEST_F(Transport, ARecordingShorterThanTheMarginSeekedWhilePausedDoesNotAdvanceA
     ASSERT_EQ(E().SpeedCode, 4);
     host_.Api().Pause(E());
     C().SeekTo(host_.Seek().Max); // 66 frames, margin 80
-    EXPECT_EQ(C().IgnoreNextEnd, 1);
+    EXPECT_EQ(C().IgnoreNextEnd(), 1);
     EXPECT_EQ(host_.Info().Slot, host_.Seek().Max - 1);
     C().OnMessage(WM_APP_MEDIA_ENDED, 0, 0);
-    EXPECT_EQ(C().CurrentIndex, 0) << "no advance";
+    EXPECT_EQ(C().CurrentIndex(), 0) << "no advance";
     EXPECT_TRUE(C().TimerActive(CTransportController::TimerIgnoreEnd));
     EXPECT_EQ(host_.Info().Slot, 0);
 }
@@ -171,13 +179,13 @@ TEST_F(Transport, TheEndOfAFoldersLastRecordingPlaysOnInTheNextFolder) {
     CFolderTreeCtrl& tree = *host_.Panel().Tree();
     ASSERT_TRUE(PumpUntil([&] { return tree.currentItem() == tree.topLevelItem(1); }, 5000));
     EXPECT_EQ(host_.Panel().RowCount(), test::SmallCard::kSecondFolderCount);
-    ASSERT_TRUE(PumpUntil([&] { return C().CurrentIndex == 0 && E().PlayState == kPlaying; }, 5000))
-        << "index " << C().CurrentIndex << " state " << E().PlayState;
-    EXPECT_EQ(C().FolderAdvance, 0);
+    ASSERT_TRUE(PumpUntil([&] { return C().CurrentIndex() == 0 && E().PlayState == kPlaying; }, 5000))
+        << "index " << C().CurrentIndex() << " state " << E().PlayState;
+    EXPECT_EQ(C().FolderAdvance(), 0);
     EXPECT_TRUE(host_.PauseFace);
     // And within the folder, on to the next recording.
     ASSERT_TRUE(
-        PumpUntil([&] { return C().CurrentIndex == 1 && E().PlayState == kPlaying; }, 5000));
+        PumpUntil([&] { return C().CurrentIndex() == 1 && E().PlayState == kPlaying; }, 5000));
 }
 
 TEST(TransportSkips, ARecordingThatCannotBeOpenedIsSkippedSilentlyWhilePlayingOn) {
@@ -201,7 +209,7 @@ TEST(TransportSkips, ARecordingThatCannotBeOpenedIsSkippedSilentlyWhilePlayingOn
     CFolderTreeCtrl& tree = *host.Panel().Tree();
     ASSERT_TRUE(PumpUntil([&] { return tree.currentItem() == tree.topLevelItem(1); }, 8000));
     ASSERT_TRUE(PumpUntil(
-        [&] { return c.CurrentIndex == 0 && host.Engine().PlayState == kPlaying; }, 5000));
+        [&] { return c.CurrentIndex() == 0 && host.Engine().PlayState == kPlaying; }, 5000));
     EXPECT_EQ(host.OpenFailures, 0) << "nothing is reported for an automatic advance";
 }
 
@@ -216,10 +224,10 @@ TEST_F(Transport, TheLastRecordingOfTheLastFolderEndsStoppedAtFrameZeroAtNormalS
     C().OnCommand(CTransportController::IdFaster);
     ASSERT_EQ(E().SpeedCode, 2);
     ASSERT_TRUE(PumpUntil([&] { return E().PlayState == kStopped; }, 5000));
-    EXPECT_EQ(C().CurrentIndex, last);
+    EXPECT_EQ(C().CurrentIndex(), last);
     EXPECT_EQ(E().SpeedCode, 1);
     EXPECT_EQ(host_.Info().Slot, 0);
-    EXPECT_EQ(C().FolderAdvance, 0);
+    EXPECT_EQ(C().FolderAdvance(), 0);
     EXPECT_EQ(host_.FolderAdvanceEnds, 1);
     EXPECT_TRUE(PumpUntil([&] { return host_.Surface().Pattern() == 0; }, 3000));
 }
@@ -228,11 +236,11 @@ TEST_F(Transport, AFilterThatPutsAnotherRecordingAtTheCurrentRowOpensThatOne) {
     CFolderTreeCtrl& tree = *host_.Panel().Tree();
     tree.setCurrentItem(tree.topLevelItem(1));
     ASSERT_TRUE(host_.WaitLoaded());
-    ASSERT_EQ(C().CurrentIndex, 0);
+    ASSERT_EQ(C().CurrentIndex(), 0);
     ASSERT_EQ(ClassifyName(host_.Panel().Row(0)->FileName), KindImpact);
     host_.Panel().SetKindFilter(1, 0); // impact recordings off: row 0 is the manual one now
     ASSERT_EQ(ClassifyName(host_.Panel().Row(0)->FileName), KindManual);
-    EXPECT_EQ(C().WaitingForMovie, 1);
+    EXPECT_EQ(C().WaitingForMovie(), 1);
     ASSERT_TRUE(host_.WaitLoaded());
     EXPECT_EQ(E().Displayed.Scanner.Path, host_.Panel().Row(0)->FullPath);
 }
@@ -240,16 +248,16 @@ TEST_F(Transport, AFilterThatPutsAnotherRecordingAtTheCurrentRowOpensThatOne) {
 TEST_F(Transport, PreviousAndNextMoveOneRowAndPlay) {
     OpenRow(0);
     C().OnCommand(CTransportController::IdNext);
-    EXPECT_EQ(C().CurrentIndex, 1);
+    EXPECT_EQ(C().CurrentIndex(), 1);
     ASSERT_TRUE(PumpUntil([&] { return E().PlayState == kPlaying; }, 5000));
     EXPECT_EQ(host_.Panel().List()->CurrentRow, 1);
     ASSERT_TRUE(C().OnCommand(CTransportController::IdPrevious));
-    EXPECT_EQ(C().CurrentIndex, 0);
-    ASSERT_TRUE(PumpUntil([&] { return E().PlayState == kPlaying && C().RecordingOpen; }, 5000));
+    EXPECT_EQ(C().CurrentIndex(), 0);
+    ASSERT_TRUE(PumpUntil([&] { return E().PlayState == kPlaying && C().RecordingOpen(); }, 5000));
     // At the first row, previous goes back to its start and holds there.
     ASSERT_TRUE(PumpUntil([&] { return host_.Info().Slot > 5; }, 3000));
     ASSERT_TRUE(C().OnCommand(CTransportController::IdPrevious));
-    EXPECT_EQ(C().CurrentIndex, 0);
+    EXPECT_EQ(C().CurrentIndex(), 0);
     EXPECT_EQ(E().PlayState, kPaused);
     EXPECT_EQ(E().SpeedCode, 1);
     EXPECT_EQ(host_.Info().Slot, 0);

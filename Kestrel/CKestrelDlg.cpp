@@ -277,6 +277,7 @@ void CKestrelDlg::StartEngine() {
     transport_ =
         std::make_unique<CTransportController>(*api_, *engine_, *this, *filePanel_, *seekSlider_,
                                                *infoPanel_, *gsensor_, *mutexCache_, this);
+    AddCommandHandler(transport_.get());
     connect(filePanel_, &CFilerContainerDlg::RowSelected, this,
             [this](int row) { transport_->OnRowSelected(row); });
     connect(filePanel_, &CFilerContainerDlg::FolderSelected, this,
@@ -329,6 +330,7 @@ void CKestrelDlg::Shutdown() {
     }
     StopAndClearPlayback();
     // The transport's timers and workers end here; it holds on to "hMutexCache".
+    commandHandlers_.clear();
     transport_.reset();
     // A source that goes now is nobody's business any more.
     filePanel_->Watcher().SetWatchedPath({});
@@ -609,16 +611,23 @@ void CKestrelDlg::OnCommand(int id) {
         ShowPopup(obdPanel_);
         break;
     default:
-        if (transport_ && transport_->OnCommand(id)) {
+        if (id >= IdFilterFirst && id < IdFilterFirst + CFileListCtrl::kFilterCount) {
+            OnFilterCommand(id - IdFilterFirst);
+            break;
+        }
+        for (CommandHandler* handler : commandHandlers_) {
+            if (!handler->OnCommand(id))
+                continue;
             if (id == IdPlayPause)
                 mapWanted_ = 1;
             break;
         }
-        if (id >= IdFilterFirst && id < IdFilterFirst + CFileListCtrl::kFilterCount)
-            OnFilterCommand(id - IdFilterFirst);
-        // Zoom, aspect and the list jobs come with their own views.
         break;
     }
+}
+
+void CKestrelDlg::AddCommandHandler(CommandHandler* handler) {
+    commandHandlers_.push_back(handler);
 }
 
 void CKestrelDlg::OnFilterCommand(int index) {

@@ -8,6 +8,7 @@
 #include "engine/EngineApi.h"
 #include "engine/EngineContext.h"
 #include "platform/NamedMutex.h"
+#include "shell/CommandHandler.h"
 #include "skin/CLapTimeArea.h"
 #include "skin/COffScreenDC.h"
 #include "skin/CResourceImage.h"
@@ -23,6 +24,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <vector>
 
 namespace kestrel {
 
@@ -89,6 +91,9 @@ class CKestrelDlg : public QWidget, public PlaybackHost {
 
     // Runs command `id` as a button or menu would.
     void OnCommand(int id);
+    // Adds a part of the window that handles commands of its own; the window asks it for every
+    // id that is not one of its window commands. The handler must outlive the window's use.
+    void AddCommandHandler(CommandHandler* handler);
 
     // Lays the window out in its display size; in full screen only the video is shown.
     void ApplyLayout();
@@ -255,6 +260,8 @@ class CKestrelDlg : public QWidget, public PlaybackHost {
 
     QString programPath_;
     std::map<int, QBasicTimer> timers_;
+    // Parts of the window with commands of their own, asked in order (the transport first).
+    std::vector<CommandHandler*> commandHandlers_;
 
     // The recording being shown and its transport; after the engine and the locks, so that it
     // goes before them.

@@ -3,6 +3,7 @@
 // owner of that recording's data and the transport's timers, and routes the commands, messages
 // and file-panel notifications that concern playback to the role that handles them: the open
 // sequence, continuous playback, the transport commands and the per-frame update of the views.
+#include "shell/CommandHandler.h"
 #include "transport/TransportContext.h"
 
 #include <QBasicTimer>
@@ -18,7 +19,7 @@ namespace kestrel {
 
 struct RecordingEntry;
 
-class CTransportController : public QObject {
+class CTransportController : public QObject, public CommandHandler {
     Q_OBJECT
   public:
     enum Timer : int {
@@ -52,7 +53,7 @@ class CTransportController : public QObject {
     static int GraphScale(double peakG);
 
     // Commands 38000..38005; false for other ids.
-    bool OnCommand(int id);
+    bool OnCommand(int id) override;
     // Engine, player, slider and loader messages; false for messages it does not handle.
     bool OnMessage(int message, intptr_t wParam, intptr_t lParam);
     // The file panel's notifications.

@@ -25,6 +25,8 @@
 #include "views/CGSensorDlg.h"
 #include "views/CInfoDlg.h"
 #include "views/CObdDlg.h"
+#include "video/VideoModeHandler.h"
+#include "window/PlayerKeys.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -87,6 +89,9 @@ CKestrelDlg::CKestrelDlg(QWidget* parent)
 
 CKestrelDlg::~CKestrelDlg() {
     Shutdown();
+    // The children go after the members: the surface must not ask the handler any more.
+    if (video_)
+        video_->SetHandler(nullptr);
 }
 
 bool CKestrelDlg::Initialise(const std::filesystem::path& startPath) {
@@ -137,8 +142,10 @@ bool CKestrelDlg::Initialise(const std::filesystem::path& startPath) {
     progress_->repaint();
     progress_->hide();
 
-    zoom_ = ZoomState::ResetFor(displaySize_);
-    CreateShortcuts();
+    keys_ = std::make_unique<PlayerKeys>(
+        *this, PlayerKeys::Hooks{[this] { return WaitingForMovie() || JobRunning(); },
+                                 [this](int id) { return ButtonEnabled(id); },
+                                 [this](int id) { OnCommand(id); }});
     initialised_ = true;
     OpenStartSource(startPath);
     SetTimer(TimerHousekeeping, 1000);
@@ -157,23 +164,6 @@ void CKestrelDlg::OpenStartSource(const std::filesystem::path& startPath) {
         if (filePanel_->SourceKind == SourceSdCard)
             csvBlocked_ = 0;
         RefreshButtons();
-    }
-}
-
-void CKestrelDlg::CreateShortcuts() {
-    // The transport keys work wherever the focus is in the viewer, the list included; a modal
-    // dialog keeps them to itself.
-    const struct {
-        int Key;
-        int Command;
-    } keys[] = {{Qt::Key_Space, IdPlayPause},
-                {Qt::Key_Home, IdStart},
-                {Qt::Key_PageUp, IdPrevious},
-                {Qt::Key_PageDown, IdNext}};
-    for (const auto& k : keys) {
-        auto* shortcut = new QShortcut(QKeySequence(k.Key), this);
-        shortcut->setContext(Qt::ApplicationShortcut);
-        connect(shortcut, &QShortcut::activated, this, [this, id = k.Command] { OnCommand(id); });
     }
 }
 
@@ -278,6 +268,9 @@ void CKestrelDlg::StartEngine() {
         std::make_unique<CTransportController>(*api_, *engine_, *this, *filePanel_, *seekSlider_,
                                                *infoPanel_, *gsensor_, *mutexCache_, this);
     AddCommandHandler(transport_.get());
+    videoModes_ = std::make_unique<VideoModeHandler>(*this, *video_, *api_, *engine_);
+    video_->SetHandler(videoModes_.get());
+    AddCommandHandler(videoModes_.get());
     connect(filePanel_, &CFilerContainerDlg::RowSelected, this,
             [this](int row) { transport_->OnRowSelected(row); });
     connect(filePanel_, &CFilerContainerDlg::FolderSelected, this,
@@ -287,7 +280,7 @@ void CKestrelDlg::StartEngine() {
 }
 
 void CKestrelDlg::ReadDisplaySettings() {
-    aspect_ = ReadSetting("DISPLAY", "ASPECT") == "on" ? 1 : 0;
+    videoModes_->ReadAspectSetting();
     const std::string volume = ReadSetting("DISPLAY", "VOLUME");
     // A hand-edited value outside 0..65535 is held to the range the engine accepts.
     volume_ = volume.empty() ? kMaxVolume : std::clamp(SettingToInt(volume), 0, kMaxVolume);
@@ -397,19 +390,27 @@ void CKestrelDlg::ApplyLayout() {
 void CKestrelDlg::NextSize() {
     displaySize_ = MainLayout::NextSize(displaySize_);
     ApplyLayout();
-    ResetZoom();
+    videoModes_->ResetZoom();
     const QPoint kept = MainLayout::KeepOnWorkArea(QRect(pos(), size()), WorkArea());
     if (kept != pos())
         move(kept);
 }
 
-void CKestrelDlg::ResetZoom() {
-    zoom_ = ZoomState::ResetFor(displaySize_);
-    api_->SetVideoRect(*engine_, zoom_.AnchorX, zoom_.AnchorY, zoom_.OffsetX, zoom_.OffsetY,
-                       zoom_.Scale, 0);
+const ZoomState& CKestrelDlg::Zoom() const {
+    static const ZoomState unzoomed;
+    return videoModes_ ? videoModes_->Zoom() : unzoomed;
+}
+
+int CKestrelDlg::AspectFlag() const {
+    return videoModes_ ? videoModes_->AspectFlag() : 0;
 }
 
 void CKestrelDlg::SetFullScreen(bool on) {
+    if (videoModes_)
+        videoModes_->SetFullScreen(on);
+}
+
+void CKestrelDlg::ApplyFullScreenLayout(bool on) {
     if (on == fullScreen_ || !video_)
         return;
     if (on) {
@@ -418,16 +419,12 @@ void CKestrelDlg::SetFullScreen(bool on) {
         setGeometry(ScreenRect());
         ApplyLayout();
         raise();
-        api_->SetAspect(*engine_, aspect_);
         return;
     }
-    api_->SetAspect(*engine_, 0);
     // Still in full screen while the window leaves the top: none of its moves is a drop.
     SetStaysOnTop(false);
     fullScreen_ = false;
     ApplyLayout();
-    ResetZoom();
-    RefreshButtons();
 }
 
 void CKestrelDlg::SetStaysOnTop(bool on) {
@@ -529,6 +526,59 @@ void CKestrelDlg::EnableBrowseOnly() {
     filePanel_->setEnabled(true);
 }
 
+void CKestrelDlg::EndZoomMode() {
+    videoModes_->EndZoomMode();
+}
+
+// ---- What zoom and full screen ask of the window ----
+
+void CKestrelDlg::PlaceFilePanel() {
+    filePanel_->PlaceControls(filePanel_->LayoutMode());
+}
+
+void CKestrelDlg::RefreshSpeedLabel() {
+    transport_->RefreshSpeedLabel();
+}
+
+void CKestrelDlg::ShowZoomMode(bool on) {
+    // While zooming the file panel's controls stand aside: a click meant for the picture must
+    // not open another recording.
+    filePanel_->SetCollapsed(on);
+    CSkinButton* zoom = buttons_[ButtonEnabling::Zoom];
+    zoom->PressedLook = on ? 1 : 0;
+    zoom->update();
+}
+
+bool CKestrelDlg::GuardRefuses() {
+    return transport_->GuardRefuses();
+}
+
+bool CKestrelDlg::RecordingOpen() const {
+    return transport_ && transport_->RecordingOpen();
+}
+
+bool CKestrelDlg::WaitingForMovie() const {
+    return transport_ && transport_->WaitingForMovie();
+}
+
+int CKestrelDlg::ListCount() const {
+    return filePanel_ ? filePanel_->RowCount() : 0;
+}
+
+int CKestrelDlg::StoredAspect() const {
+    return ReadSetting("DISPLAY", "ASPECT") == "on" ? 1 : 0;
+}
+
+void CKestrelDlg::StoreAspect(int on) {
+    WriteSetting("DISPLAY", "ASPECT", on ? "on" : "off");
+}
+
+bool CKestrelDlg::ButtonEnabled(int id) const {
+    const int index = id - IdStart;
+    return index >= 0 && index < ButtonEnabling::kCount &&
+           buttons_[static_cast<size_t>(index)]->isEnabled();
+}
+
 void CKestrelDlg::SetWaitCursor(bool on) {
     if (on)
         setCursor(Qt::WaitCursor);
@@ -537,7 +587,7 @@ void CKestrelDlg::SetWaitCursor(bool on) {
 }
 
 void CKestrelDlg::EndFolderAdvance() {
-    zoomMode_ = 0;
+    videoModes_->EndZoomMode();
     if (fullScreen_)
         SetFullScreen(false);
     else
@@ -656,7 +706,7 @@ void CKestrelDlg::OnOpenSource() {
     StopPlayback();
     infoPanel_->AudioState = 'R';
     ResetPlaybackViews();
-    zoomMode_ = 0;
+    videoModes_->EndZoomMode();
     filePanel_->SelectFirstRow();
     CSourceOpenDlg dialog(this);
     if (dialog.exec() != QDialog::Accepted) {
@@ -730,7 +780,7 @@ void CKestrelDlg::OnSliderMessage(int message, intptr_t id, intptr_t position) {
 void CKestrelDlg::OnSourceGone() {
     StopAndClearPlayback();
     csvBlocked_ = 1;
-    zoomMode_ = 0;
+    videoModes_->EndZoomMode();
     SetFullScreen(false);
     filePanel_->ClearSource();
     RefreshButtons();

@@ -5,6 +5,7 @@
 #include "window/ButtonEnabling.h"
 #include "window/MainLayout.h"
 #include "transport/PlaybackHost.h"
+#include "video/VideoModeHost.h"
 #include "engine/EngineApi.h"
 #include "engine/EngineContext.h"
 #include "platform/NamedMutex.h"
@@ -34,6 +35,8 @@ class CGSensorDlg;
 class CInfoDlg;
 class CObdDlg;
 class CTransportController;
+class PlayerKeys;
+class VideoModeHandler;
 class CLogoDlg;
 class CMovieStatic;
 class CSkinButton;
@@ -41,7 +44,7 @@ class CSkinDialog;
 class CSkinProgressBarCtrl;
 class CSkinSliderCtrl;
 
-class CKestrelDlg : public QWidget, public PlaybackHost {
+class CKestrelDlg : public QWidget, public PlaybackHost, public VideoModeHost {
     Q_OBJECT
   public:
     // Commands of the buttons, the caption buttons and the menus.
@@ -96,24 +99,31 @@ class CKestrelDlg : public QWidget, public PlaybackHost {
     void AddCommandHandler(CommandHandler* handler);
 
     // Lays the window out in its display size; in full screen only the video is shown.
-    void ApplyLayout();
+    void ApplyLayout() override;
+    // Full screen entered or left with everything that goes with it.
     void SetFullScreen(bool on);
+    // The window's own part of entering and leaving full screen: on top of every window and
+    // over the whole screen, or back at its corner in its display size.
+    void ApplyFullScreenLayout(bool on) override;
     void RefreshButtons() override;
     // Stores the volume, writes it to the settings, hands it to the engine, moves the slider.
     void ApplyVolume(int value) override;
 
-    int DisplaySize() const { return displaySize_; }
+    int DisplaySize() const override { return displaySize_; }
     bool FullScreen() const override { return fullScreen_; }
     int Volume() const override { return volume_; }
-    int AspectFlag() const { return aspect_; }
+    int AspectFlag() const;
+    bool JobRunning() const override { return jobRunning_ != 0; }
     int CsvBlocked() const { return csvBlocked_; }
     int LogoShown() const { return logoShown_; }
-    const ZoomState& Zoom() const { return zoom_; }
+    const ZoomState& Zoom() const;
     QPoint Corner() const { return corner_; }
     bool TimerActive(int id) const;
     EngineContext* Engine() const { return engine_.get(); }
     // The playback side of the window; it exists from start-up until shutdown.
     CTransportController& Transport() const { return *transport_; }
+    // Zoom, aspect and full screen; from start-up until shutdown.
+    VideoModeHandler& VideoModes() const { return *videoModes_; }
 
     CSkinButton* CommandButton(int index) const { return buttons_.at(static_cast<size_t>(index)); }
     CSkinButton* CaptionButton(int which) const { return captions_.at(static_cast<size_t>(which)); }
@@ -163,8 +173,6 @@ class CKestrelDlg : public QWidget, public PlaybackHost {
     QRect ScreenRect() const;
 
     void NextSize();
-    // The whole picture again, at the window's present size.
-    void ResetZoom();
     void SetStaysOnTop(bool on);
     ButtonInputs CollectButtonInputs() const;
     void PauseUnlessPaused();
@@ -173,7 +181,6 @@ class CKestrelDlg : public QWidget, public PlaybackHost {
     void StopPlayback();
     void ResetPlaybackViews();
     void ShowPopup(QWidget* popup);
-    void CreateShortcuts();
     void OpenStartSource(const std::filesystem::path& startPath);
     void OnFilterCommand(int index);
 
@@ -182,8 +189,24 @@ class CKestrelDlg : public QWidget, public PlaybackHost {
     void SetPlayFace(bool pauseFace) override;
     void DisableAllControls() override;
     void EnableBrowseOnly() override;
+    void EndZoomMode() override;
     void SetWaitCursor(bool on) override;
-    ZoomState CurrentZoom() const override { return zoom_; }
+    ZoomState CurrentZoom() const override { return Zoom(); }
+
+    // VideoModeHost: the rest of what zoom and full screen ask of the window.
+    void PlaceFilePanel() override;
+    void RefreshSpeedLabel() override;
+    void ShowZoomMode(bool on) override;
+    bool GuardRefuses() override;
+    bool RecordingOpen() const override;
+    bool WaitingForMovie() const override;
+    int ListCount() const override;
+    int StoredAspect() const override;
+    void StoreAspect(int on) override;
+    void RunCommand(int id) override { OnCommand(id); }
+    QWidget* MenuOwner() override { return this; }
+    // A key's command runs only while its button could be pressed.
+    bool ButtonEnabled(int id) const;
     void EndFolderAdvance() override;
     void ReportOpenFailure() override;
     void FillVideoBlack() override;
@@ -241,10 +264,7 @@ class CKestrelDlg : public QWidget, public PlaybackHost {
     int displaySize_ = SizeSmall;
     bool fullScreen_ = false;
     QPoint corner_;
-    ZoomState zoom_;
     int volume_ = kMaxVolume;
-    int aspect_ = 0;
-    int zoomMode_ = 0;
     int csvBlocked_ = 1;
     int jobRunning_ = 0;
     int noMap_ = 0;
@@ -266,6 +286,8 @@ class CKestrelDlg : public QWidget, public PlaybackHost {
     // The recording being shown and its transport; after the engine and the locks, so that it
     // goes before them.
     std::unique_ptr<CTransportController> transport_;
+    std::unique_ptr<VideoModeHandler> videoModes_;
+    std::unique_ptr<PlayerKeys> keys_;
 };
 
 } // namespace kestrel

@@ -148,6 +148,7 @@ void COpenSequence::OnOpenTimer() {
         s.FolderAdvance =
             s.CurrentIndex >= 0 && s.CurrentIndex == c_.Panel.RowCount() - 1 ? 1 : 0;
         c_.Host.EnableBrowseOnly();
+        c_.Host.EndZoomMode();
         openArmed_ = true;
         if (folderFollows) {
             s.FolderAdvance = 1;

@@ -154,8 +154,11 @@ void CTransportCommands::PlayPause() {
     if (paused)
         c_.Host.SetPlayFace(false);
     c_.State.IgnoreNextEnd = 1;
-    // The paused picture is exactly the frame the clock stands at.
-    c_.Api.SeekToFrame(engine, c_.Api.GetCurrentFrame(engine));
+    // The paused picture is exactly the frame the clock stands at, and so are the readouts:
+    // a frame step starts from what is shown.
+    const int frame = c_.Api.GetCurrentFrame(engine);
+    c_.Api.SeekToFrame(engine, frame);
+    c_.Frames->ShowFrame(frame);
     c_.Host.RefreshButtons();
 }
 

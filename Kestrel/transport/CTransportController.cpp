@@ -5,6 +5,7 @@
 #include "transport/CContinuousPlayback.h"
 #include "transport/CFrameFanOut.h"
 #include "transport/COpenSequence.h"
+#include "transport/CStepCommands.h"
 #include "transport/CTransportCommands.h"
 #include "transport/PlaybackHost.h"
 #include "views/ShownRecording.h"
@@ -24,6 +25,7 @@ CTransportController::CTransportController(const EngineApi& api, EngineContext& 
                                   messages, *shown_, *this, {}});
     frames_ = std::make_unique<CFrameFanOut>(*c_);
     commands_ = std::make_unique<CTransportCommands>(*c_);
+    steps_ = std::make_unique<CStepCommands>(*c_);
     continuous_ = std::make_unique<CContinuousPlayback>(*c_);
     open_ = std::make_unique<COpenSequence>(*c_);
     c_->Frames = frames_.get();
@@ -91,7 +93,9 @@ const RecordingEntry* CTransportController::CurrentEntry() const {
     return open_->CurrentEntry();
 }
 
-bool CTransportController::OnCommand(int id) { return commands_->OnCommand(id); }
+bool CTransportController::OnCommand(int id) {
+    return commands_->OnCommand(id) || steps_->OnCommand(id);
+}
 void CTransportController::OnRowSelected(int row) { open_->OnRowSelected(row); }
 void CTransportController::OnFolderSelected(QTreeWidgetItem*, QTreeWidgetItem* current) {
     continuous_->OnFolderSelected(current);
@@ -109,6 +113,7 @@ void CTransportController::RepaintVideo() { commands_->RepaintVideo(); }
 void CTransportController::NextRecording() { continuous_->NextRecording(); }
 void CTransportController::NextFolder() { continuous_->NextFolder(); }
 bool CTransportController::GuardRefuses() { return commands_->GuardRefuses(); }
+void CTransportController::RefreshSpeedLabel() { commands_->RefreshSpeedLabel(); }
 
 bool CTransportController::OnMessage(int message, intptr_t wParam, intptr_t lParam) {
     switch (message) {

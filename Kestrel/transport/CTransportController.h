@@ -17,6 +17,7 @@ class QTreeWidgetItem;
 
 namespace kestrel {
 
+class CStepCommands;
 struct RecordingEntry;
 
 class CTransportController : public QObject, public CommandHandler {
@@ -52,7 +53,8 @@ class CTransportController : public QObject, public CommandHandler {
     // The graph scale of a recording's peak G.
     static int GraphScale(double peakG);
 
-    // Commands 38000..38005; false for other ids.
+    // Commands 38000..38005 and the keys' steps (IdFrameBack..IdVolumeDown); false for other
+    // ids.
     bool OnCommand(int id) override;
     // Engine, player, slider and loader messages; false for messages it does not handle.
     bool OnMessage(int message, intptr_t wParam, intptr_t lParam);
@@ -72,6 +74,8 @@ class CTransportController : public QObject, public CommandHandler {
     void NextFolder();
     // The near-end guard: true when a command must be ignored now.
     bool GuardRefuses();
+    // The information panel's speed text for the engine's speed.
+    void RefreshSpeedLabel();
 
     bool TimerActive(int id) const;
     void StartTimer(int id, int periodMs);
@@ -97,6 +101,7 @@ class CTransportController : public QObject, public CommandHandler {
     std::unique_ptr<TransportContext> c_;
     std::unique_ptr<CFrameFanOut> frames_;
     std::unique_ptr<CTransportCommands> commands_;
+    std::unique_ptr<CStepCommands> steps_;
     std::unique_ptr<CContinuousPlayback> continuous_;
     std::unique_ptr<COpenSequence> open_; // first to go: it joins the data workers
     std::map<int, QBasicTimer> timers_;

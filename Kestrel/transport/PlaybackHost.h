@@ -16,6 +16,8 @@ class PlaybackHost {
     virtual void DisableAllControls() = 0;
     // Only "参照" and the panels usable (an open failed or timed out).
     virtual void EnableBrowseOnly() = 0;
+    // Zoom mode off, the whole picture again (an open failed).
+    virtual void EndZoomMode() = 0;
     virtual void DecideMapOrLogo() = 0;
     virtual void SetWaitCursor(bool on) = 0;
     virtual bool FullScreen() const = 0;

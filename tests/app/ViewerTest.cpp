@@ -7,6 +7,7 @@
 #include "video/CMovieStatic.h"
 #include "transport/CTransportController.h"
 #include "CardFixture.h"
+#include "SurfacePattern.h"
 #include "engine/PlaybackPipeline.h"
 #include "mkrec/FramePattern.h"
 #include "settings/SettingsStore.h"
@@ -36,22 +37,8 @@ using test::PumpUntil;
 constexpr int kPlaying = 2;
 constexpr int kPaused = 3;
 
-// The frame number painted into what the video surface shows on the screen (grabbed from
-// the widget, not taken from the player), -1 when unreadable.
-int GrabbedPattern(CMovieStatic& surface) {
-    const QImage shot = surface.grab().toImage().convertToFormat(QImage::Format_RGBX8888);
-    const QRect picture = surface.Pictures().Destination();
-    if (picture.isEmpty())
-        return -2;
-    const QImage part = shot.copy(picture);
-    return mkrec::DecodeFramePatternRgb(part.constBits(), static_cast<int>(part.bytesPerLine()),
-                                        part.width(), part.height(), 4);
-}
-
-// The picture shown at engine frame n: the one whose interval holds n x 30 ms.
-int PictureOfFrame(int frame) {
-    return frame * 30 * 30 / 1000;
-}
+using test::GrabbedPattern;
+using test::PictureOfFrame;
 
 class Viewer : public ::testing::Test {
   protected:

@@ -4,6 +4,7 @@
 // and counts what the controller asks of the window.
 #include "shell/AppEvent.h"
 #include "AppTestSupport.h"
+#include "SurfacePattern.h"
 #include "transport/CTransportController.h"
 #include "transport/PlaybackHost.h"
 #include "video/VideoPictureStore.h"
@@ -81,6 +82,7 @@ class TransportHost : public QWidget, public PlaybackHost {
     void SetPlayFace(bool pauseFace) override { PauseFace = pauseFace; }
     void DisableAllControls() override { ++Disables; }
     void EnableBrowseOnly() override {}
+    void EndZoomMode() override {}
     void DecideMapOrLogo() override {}
     void SetWaitCursor(bool on) override { WaitCursor = on; }
     bool FullScreen() const override { return false; }
@@ -153,11 +155,5 @@ class TransportHost : public QWidget, public PlaybackHost {
     CGSensorDlg graph_;
     std::unique_ptr<CTransportController> controller_;
 };
-
-// The picture shown at engine frame n: the one whose interval holds n x 30 ms (pictures
-// come every 1/30 s).
-inline int PictureOfFrame(int64_t frame) {
-    return static_cast<int>(frame * 30 * 30 / 1000);
-}
 
 } // namespace kestrel::test

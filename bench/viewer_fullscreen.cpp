@@ -5,10 +5,11 @@
 // change of the video's size, timed the same way.
 // Usage: viewer_fullscreen [ROUNDS]
 #include "CKestrelDlg.h"
-#include "video/CMovieStatic.h"
-#include "transport/CTransportController.h"
-#include "video/VideoPictureStore.h"
+#include "ViewerBenchSupport.h"
 #include "mkrec/MovieMaker.h"
+#include "transport/CTransportController.h"
+#include "video/CMovieStatic.h"
+#include "video/VideoPictureStore.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -33,22 +34,8 @@ namespace fs = std::filesystem;
 using kestrel::CKestrelDlg;
 using kestrel::CMovieStatic;
 
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    }
-    return true;
-}
-
-void RunFor(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
+using kestrel::bench::PumpUntil;
+using kestrel::bench::RunFor;
 
 // Notes when the surface paints and where the picture stood then.
 class PaintWatch : public QObject {
@@ -160,9 +147,8 @@ int main(int argc, char** argv) {
                 TimeToPicture(window, watch, screen, [&] { DoubleClick(&surface); }));
             leave.Values.push_back(
                 TimeToPicture(window, watch, windowed, [&] { DoubleClick(&surface); }));
-            grow.Values.push_back(TimeToPicture(window, watch, 868, [&] {
-                window.OnCommand(CKestrelDlg::IdNextSize);
-            }));
+            grow.Values.push_back(TimeToPicture(
+                window, watch, 868, [&] { window.OnCommand(CKestrelDlg::IdNextSize); }));
             // Medium -> Large -> Small: the baseline's way back is two size commands.
             shrink.Values.push_back(TimeToPicture(window, watch, windowed, [&] {
                 window.OnCommand(CKestrelDlg::IdNextSize);

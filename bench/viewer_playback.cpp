@@ -8,14 +8,15 @@
 // Usage: viewer_playback [DIR]   (DIR: where to make the recordings; a temporary folder
 //        otherwise)
 #include "CKestrelDlg.h"
-#include "video/CMovieStatic.h"
-#include "transport/CTransportController.h"
-#include "video/VideoPictureStore.h"
+#include "ViewerBenchSupport.h"
 #include "engine/PlaybackPipeline.h"
 #include "mkrec/FramePattern.h"
 #include "mkrec/MovieMaker.h"
 #include "sources/CFileListCtrl.h"
 #include "sources/CFilerContainerDlg.h"
+#include "transport/CTransportController.h"
+#include "video/CMovieStatic.h"
+#include "video/VideoPictureStore.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -40,25 +41,8 @@ namespace fs = std::filesystem;
 using kestrel::CKestrelDlg;
 using kestrel::CTransportController;
 
-// Runs the event loop for `ms` as the application would, without polling.
-void RunFor(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        // Sleeps until something happens (a picture, a timer), so that the measuring does
-        // not take the processor from the viewer.
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
+using kestrel::bench::PumpUntil;
+using kestrel::bench::RunFor;
 
 double CpuSeconds() {
     rusage usage{};
@@ -148,7 +132,8 @@ int main(int argc, char** argv) {
             Click(list.viewport(), at);
             if (!PumpUntil(
                     [&] {
-                        return window.Transport().CurrentIndex() == row && ShownPattern(window) == 0;
+                        return window.Transport().CurrentIndex() == row &&
+                               ShownPattern(window) == 0;
                     },
                     10000)) {
                 std::fprintf(stderr, "viewer_playback: no picture after the click\n");

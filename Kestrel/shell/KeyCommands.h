@@ -4,14 +4,14 @@
 namespace kestrel {
 
 enum KeyCommand : int {
-    IdFrameBack = 38800,   // one frame back, while paused
-    IdFrameForward,        // one frame on, while paused
-    IdSeekBack,            // five seconds back
-    IdSeekForward,         // five seconds on
-    IdVolumeUp,            // one step louder
-    IdVolumeDown,          // one step softer
-    IdFullScreenToggle,    // into full screen as a double click asks, or out of it
-    IdLeaveFullScreen,     // out of full screen; nothing in the window
+    IdFrameBack = 38800, // one frame back, while paused
+    IdFrameForward,      // one frame on, while paused
+    IdSeekBack,          // five seconds back
+    IdSeekForward,       // five seconds on
+    IdVolumeUp,          // one step louder
+    IdVolumeDown,        // one step softer
+    IdFullScreenToggle,  // into full screen as a double click asks, or out of it
+    IdLeaveFullScreen,   // out of full screen; nothing in the window
 };
 
 } // namespace kestrel

@@ -48,8 +48,7 @@ void CStepCommands::StepFrames(int frames) {
         return;
     const CSkinSliderCtrl& slider = c_.Seek;
     const int shown = slider.Value();
-    const int target =
-        std::clamp(shown + frames, slider.Min, std::max(slider.Min, slider.Max - 1));
+    const int target = std::clamp(shown + frames, slider.Min, std::max(slider.Min, slider.Max - 1));
     if (target != shown)
         c_.Commands->SeekTo(target);
 }

@@ -108,9 +108,9 @@ std::vector<MovieMenuItem> CMovieMenu::Items(const MovieMenuInputs& in) {
     std::vector<MovieMenuItem> items;
     const bool playing = in.PlayState == kPlaying;
     if (playing || in.PlayState == kPaused) {
-        items.push_back({IdPlayPause, playing ? 85 : 86, true}); // 一時停止 / 再生
-        items.push_back({IdStop, 90, true});                     // 停止
-        items.push_back({IdFaster, 82, playing && in.SpeedCode < 4}); // 早送り
+        items.push_back({IdPlayPause, playing ? 85 : 86, true});       // 一時停止 / 再生
+        items.push_back({IdStop, 90, true});                           // 停止
+        items.push_back({IdFaster, 82, playing && in.SpeedCode < 4});  // 早送り
         items.push_back({IdSlower, 88, playing && in.SpeedCode >= 0}); // スロー
     } else {
         items.push_back({IdPlayPause, 86, true}); // 再生
@@ -133,9 +133,8 @@ std::vector<MovieMenuItem> CMovieMenu::Items(const MovieMenuInputs& in) {
     return items;
 }
 
-void CMovieMenu::DrawItem(QPainter& painter, const QRect& item, const QString& text,
-                          bool selected, bool enabled, const QColor& menuBack,
-                          const QColor& menuText) {
+void CMovieMenu::DrawItem(QPainter& painter, const QRect& item, const QString& text, bool selected,
+                          bool enabled, const QColor& menuBack, const QColor& menuText) {
     QColor back = menuBack;
     QColor fore = enabled ? menuText : kGreyText;
     if (selected) {
@@ -151,8 +150,7 @@ void CMovieMenu::DrawItem(QPainter& painter, const QRect& item, const QString& t
     painter.restore();
 }
 
-CMovieMenu::CMovieMenu(bool fullScreen, const std::vector<MovieMenuItem>& items,
-                       QWidget* parent)
+CMovieMenu::CMovieMenu(bool fullScreen, const std::vector<MovieMenuItem>& items, QWidget* parent)
     : QMenu(parent), fullScreen_(fullScreen) {
     auto* style = new MovieMenuStyle(fullScreen ? kFullScreenWidth : kWindowWidth);
     style->setParent(this);

@@ -44,9 +44,8 @@ class CMovieMenu : public QMenu {
     static std::vector<MovieMenuItem> Items(const MovieMenuInputs& in);
     // One item: its background, and its text 20 pixels in from the left edge, centred on one
     // line in Font10. `menuBack` and `menuText` are the menu's own colours.
-    static void DrawItem(QPainter& painter, const QRect& item, const QString& text,
-                         bool selected, bool enabled, const QColor& menuBack,
-                         const QColor& menuText);
+    static void DrawItem(QPainter& painter, const QRect& item, const QString& text, bool selected,
+                         bool enabled, const QColor& menuBack, const QColor& menuText);
 
     CMovieMenu(bool fullScreen, const std::vector<MovieMenuItem>& items, QWidget* parent);
 

@@ -14,8 +14,8 @@ namespace {
 constexpr int kPlaying = 2;
 } // namespace
 
-VideoModeHandler::VideoModeHandler(VideoModeHost& host, CMovieStatic& surface,
-                                   const EngineApi& api, EngineContext& engine)
+VideoModeHandler::VideoModeHandler(VideoModeHost& host, CMovieStatic& surface, const EngineApi& api,
+                                   EngineContext& engine)
     : host_(host), surface_(surface), api_(api), engine_(engine),
       zoom_(ZoomState::ResetFor(host.DisplaySize())) {}
 
@@ -85,9 +85,8 @@ void VideoModeHandler::SetZoomMode(bool on) {
 void VideoModeHandler::ZoomStep(const QPoint& point) {
     if (!zoomMode_)
         return;
-    const std::optional<ZoomState> next =
-        VideoZoom::Step(zoom_, surface_.rect(), point, engine_.DestinationRect,
-                        host_.DisplaySize());
+    const std::optional<ZoomState> next = VideoZoom::Step(
+        zoom_, surface_.rect(), point, engine_.DestinationRect, host_.DisplaySize());
     if (!next)
         return;
     zoom_ = *next;
@@ -140,9 +139,8 @@ void VideoModeHandler::SetFullScreen(bool on) {
 
 void VideoModeHandler::ToggleFullScreen(bool request) {
     const bool wasFullScreen = host_.FullScreen();
-    if (!wasFullScreen &&
-        api_.GetCurrentFrame(engine_) + kLastFramesWithoutFullScreen >=
-            api_.GetTotalFrames(engine_)) {
+    if (!wasFullScreen && api_.GetCurrentFrame(engine_) + kLastFramesWithoutFullScreen >=
+                              api_.GetTotalFrames(engine_)) {
         return;
     }
     const bool open = host_.RecordingOpen() != 0;

@@ -17,12 +17,12 @@ std::optional<ZoomState> VideoZoom::Step(const ZoomState& current, const QRect& 
     const float py = static_cast<float>(point.y());
     const int right = client.x() + client.width();
     ZoomState next;
-    next.AnchorX = right + point.x() -
-                   static_cast<int>(std::trunc((px * (s - 1.0f) +
-                                                static_cast<float>(destination.Right)) / s));
-    next.AnchorY = client.y() + point.y() -
-                   static_cast<int>(std::trunc((py * (s - 1.0f) +
-                                                static_cast<float>(destination.Top)) / s));
+    next.AnchorX =
+        right + point.x() -
+        static_cast<int>(std::trunc((px * (s - 1.0f) + static_cast<float>(destination.Right)) / s));
+    next.AnchorY =
+        client.y() + point.y() -
+        static_cast<int>(std::trunc((py * (s - 1.0f) + static_cast<float>(destination.Top)) / s));
     next.OffsetX = point.x() - next.AnchorX;
     next.OffsetY = point.y() - next.AnchorY;
     next.Scale = s + 1.0f;

@@ -22,9 +22,9 @@ class PlayerKeys {
     };
     // What the keys ask of the window.
     struct Hooks {
-        std::function<bool()> Busy;              // a recording opens or a job runs
-        std::function<bool(int)> ButtonEnabled;  // the button of a command can be pressed
-        std::function<void(int)> Run;            // runs a command as the window routes it
+        std::function<bool()> Busy;             // a recording opens or a job runs
+        std::function<bool(int)> ButtonEnabled; // the button of a command can be pressed
+        std::function<void(int)> Run;           // runs a command as the window routes it
     };
 
     // The keys, in the order the README lists them.

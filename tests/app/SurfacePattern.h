@@ -1,7 +1,7 @@
 #pragma once
 // Reading the generator's frame pattern off what the video surface shows on the screen.
-#include "video/CMovieStatic.h"
 #include "mkrec/FramePattern.h"
+#include "video/CMovieStatic.h"
 
 #include <QImage>
 

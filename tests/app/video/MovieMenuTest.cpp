@@ -1,8 +1,8 @@
 // The video's context menu: its items for each state, what is greyed, and how an item looks.
-#include "window/ButtonEnabling.h"
 #include "shell/SharedFonts.h"
 #include "shell/UiQText.h"
 #include "video/CMovieMenu.h"
+#include "window/ButtonEnabling.h"
 
 #include <QImage>
 #include <QPainter>
@@ -39,19 +39,25 @@ TEST(MovieMenu, ItemsFollowTheEngineStateTheWindowAndTheSize) {
         MovieMenuInputs In;
         const char* Want;
     } cases[] = {
-        {"playing, window, small", {2, 1, false, 0, 0},
+        {"playing, window, small",
+         {2, 1, false, 0, 0},
          "一時停止 停止 早送り スロー — 静止画 設定 — 参照 — 車両情報"},
-        {"playing at x4", {2, 4, false, 0, 0},
+        {"playing at x4",
+         {2, 4, false, 0, 0},
          "一時停止 停止 (早送り) スロー — 静止画 設定 — 参照 — 車両情報"},
-        {"playing at x0.5, large", {2, -2, false, 2, 0},
+        {"playing at x0.5, large",
+         {2, -2, false, 2, 0},
          "一時停止 停止 早送り (スロー) — 静止画 設定 — 車両情報"},
-        {"paused", {3, 1, false, 1, 0},
+        {"paused",
+         {3, 1, false, 1, 0},
          "再生 停止 (早送り) (スロー) — 静止画 設定 — 参照 — 車両情報"},
         {"stopped", {1, 1, false, 0, 0}, "再生 — 静止画 設定 — 参照 — 車両情報"},
         {"no movie", {0, 0, false, 2, 0}, "再生 — 静止画 設定 — 車両情報"},
-        {"playing, full screen, stretched", {2, 2, true, 0, 0},
+        {"playing, full screen, stretched",
+         {2, 2, true, 0, 0},
          "一時停止 停止 早送り スロー フルスクリーン（縦横比を維持） — 車両情報"},
-        {"stopped, full screen, keeping the shape", {1, 1, true, 2, 1},
+        {"stopped, full screen, keeping the shape",
+         {1, 1, true, 2, 1},
          "再生 フルスクリーン（ストレッチ） — 車両情報"},
     };
     for (const Case& c : cases)
@@ -102,8 +108,8 @@ TEST(MovieMenu, AnItemIsDrawnInItsColoursWithItsTextTwentyPixelsIn) {
         image.fill(Qt::magenta);
         {
             QPainter painter(&image);
-            CMovieMenu::DrawItem(painter, image.rect(), QStringLiteral("■■"), c.Selected,
-                                 c.Enabled, back, text);
+            CMovieMenu::DrawItem(painter, image.rect(), QStringLiteral("■■"), c.Selected, c.Enabled,
+                                 back, text);
         }
         EXPECT_EQ(image.pixelColor(2, 2), c.Back);
         EXPECT_EQ(image.pixelColor(69, 19), c.Back);

@@ -3,8 +3,6 @@
 // applied there only, and the menu's commands.
 #include "AppTestSupport.h"
 #include "CKestrelDlg.h"
-#include "video/CMovieStatic.h"
-#include "transport/CTransportController.h"
 #include "CardFixture.h"
 #include "SurfacePattern.h"
 #include "engine/EngineApi.h"
@@ -15,7 +13,9 @@
 #include "sources/CFileListCtrl.h"
 #include "sources/CFilerContainerDlg.h"
 #include "sources/CFolderTreeCtrl.h"
+#include "transport/CTransportController.h"
 #include "video/CMovieMenu.h"
+#include "video/CMovieStatic.h"
 #include "video/VideoModeHandler.h"
 
 #include <QApplication>
@@ -94,8 +94,8 @@ TEST_F(VideoModes, ZoomModeHidesThePanelsControlsAndThreeClicksReturnToTheWholeP
     EXPECT_EQ(M().Zoom().Scale, 2.0f);
     EXPECT_EQ(QPoint(M().Zoom().AnchorX, M().Zoom().AnchorY), at);
     EXPECT_EQ(E().DestinationRect.Width(), 2 * w) << "the engine places the zoomed picture";
-    ASSERT_TRUE(PumpUntil([&] { return Surface().Pictures().Destination().width() == 2 * w; },
-                          2000))
+    ASSERT_TRUE(
+        PumpUntil([&] { return Surface().Pictures().Destination().width() == 2 * w; }, 2000))
         << "and the surface paints it there";
     Click(QPoint(400, 300));
     EXPECT_EQ(M().Zoom().Scale, 3.0f);
@@ -229,17 +229,8 @@ TEST_F(VideoModes, TheContextMenuOffersTheStatesCommandsAndRunsTheOneChosen) {
     EXPECT_EQ(rightClick(), nullptr);
 }
 
-TEST(VideoModesScreenshots, TheMenuInTheWindowAndInFullScreenAndAZoomedPicture) {
-    test::TempWorkDir dir;
-    const fs::path card = test::SmallCard::Get().CopyTo(dir.Path() / "SDCARD");
-    test::ScopedEnv env("KESTREL_REMOVABLE_ROOTS", card.string());
-    CKestrelDlg window;
-    ASSERT_TRUE(window.Initialise());
-    window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-    ASSERT_TRUE(PumpUntil(
-        [&] { return window.Engine()->SensorDataLoaded == 1 && window.Transport().RecordingOpen(); },
-        10000));
+TEST_F(VideoModes, ScreenshotsOfTheMenuInTheWindowAndInFullScreenAndOfAZoomedPicture) {
+    CKestrelDlg& window = window_;
     window.OnCommand(CKestrelDlg::IdPlayPause);
     fs::create_directories(KESTREL_SCREENSHOT_DIR);
     for (const bool fullScreen : {false, true}) {
@@ -253,8 +244,8 @@ TEST(VideoModesScreenshots, TheMenuInTheWindowAndInFullScreenAndAZoomedPicture) 
         QTest::qWait(100);
         const QImage shot = menu->grab().toImage();
         const char* name = fullScreen ? "menu-fullscreen.png" : "menu-window.png";
-        EXPECT_TRUE(shot.save(
-            QString::fromStdString((fs::path(KESTREL_SCREENSHOT_DIR) / name).string())));
+        EXPECT_TRUE(
+            shot.save(QString::fromStdString((fs::path(KESTREL_SCREENSHOT_DIR) / name).string())));
         menu->close();
     }
     window.SetFullScreen(false);

@@ -1,6 +1,6 @@
 // The zoom steps of single clicks: where the picture goes, and back to the whole picture.
-#include "engine/PictureGeometry.h"
 #include "video/VideoZoom.h"
+#include "engine/PictureGeometry.h"
 
 #include <gtest/gtest.h>
 
@@ -54,7 +54,8 @@ TEST(VideoZoom, EachClickGrowsThePictureAroundThePointClickedAndTheThirdShowsItW
             }
             EXPECT_EQ(next->Scale, z.Scale + 1.0f);
             const Rect after = Placed(*next, w, h);
-            EXPECT_NEAR(after.Width(), static_cast<double>(next->Scale) * w, 1.0) << "each side is cut to a pixel";
+            EXPECT_NEAR(after.Width(), static_cast<double>(next->Scale) * w, 1.0)
+                << "each side is cut to a pixel";
             // What was under the pointer stays under it, to a pixel of rounding.
             EXPECT_NEAR(PictureX(after, p.x(), w), PictureX(before, p.x(), w), 1.0) << click;
             EXPECT_NEAR(PictureY(after, p.y(), h), PictureY(before, p.y(), h), 1.0) << click;
@@ -65,8 +66,8 @@ TEST(VideoZoom, EachClickGrowsThePictureAroundThePointClickedAndTheThirdShowsItW
 
 TEST(VideoZoom, TheFirstStepAnchorsAtTheClickWithoutOffset) {
     const ZoomState z = ZoomState::ResetFor(SizeSmall);
-    const std::optional<ZoomState> next = VideoZoom::Step(
-        z, QRect(0, 0, 656, 373), QPoint(100, 80), Rect{0, 0, 656, 373}, SizeSmall);
+    const std::optional<ZoomState> next =
+        VideoZoom::Step(z, QRect(0, 0, 656, 373), QPoint(100, 80), Rect{0, 0, 656, 373}, SizeSmall);
     ASSERT_TRUE(next.has_value());
     EXPECT_EQ(*next, (ZoomState{100, 80, 0, 0, 2.0f}));
 }

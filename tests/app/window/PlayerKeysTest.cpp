@@ -2,8 +2,6 @@
 // the frame pattern of the picture shown, and the guards the keys share with the buttons.
 #include "AppTestSupport.h"
 #include "CKestrelDlg.h"
-#include "video/CMovieStatic.h"
-#include "transport/CTransportController.h"
 #include "SurfacePattern.h"
 #include "engine/EngineApi.h"
 #include "mkrec/MovieMaker.h"
@@ -11,9 +9,11 @@
 #include "skin/CSkinDialog.h"
 #include "sources/CFilerContainerDlg.h"
 #include "sources/CSourceOpenDlg.h"
+#include "transport/CStepCommands.h"
+#include "transport/CTransportController.h"
+#include "video/CMovieStatic.h"
 #include "video/VideoModeHandler.h"
 #include "views/CInfoDlg.h"
-#include "transport/CStepCommands.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -167,9 +167,8 @@ TEST_F(Keys, BracketsStepTheSpeedCodesAsTheButtonsDo) {
     const struct {
         int Key;
         int Want;
-    } steps[] = {{Qt::Key_BracketRight, 2}, {Qt::Key_BracketRight, 4},
-                 {Qt::Key_BracketRight, 4}, {Qt::Key_BracketLeft, 2},
-                 {Qt::Key_BracketLeft, 1},  {Qt::Key_BracketLeft, -2},
+    } steps[] = {{Qt::Key_BracketRight, 2}, {Qt::Key_BracketRight, 4}, {Qt::Key_BracketRight, 4},
+                 {Qt::Key_BracketLeft, 2},  {Qt::Key_BracketLeft, 1},  {Qt::Key_BracketLeft, -2},
                  {Qt::Key_BracketLeft, -2}};
     for (const auto& s : steps) {
         Key(s.Key);
@@ -224,8 +223,8 @@ TEST_F(Keys, NoKeyActsWhileARecordingOpensNearTheEndOrInAnotherWindow) {
     window_.FilerPanel()->SelectRow(1);
     ASSERT_TRUE(T().WaitingForMovie());
     const int before = Slot();
-    for (const int key : {Qt::Key_Right, Qt::Key_Period, Qt::Key_Down, Qt::Key_F, Qt::Key_Space,
-                          Qt::Key_PageUp}) {
+    for (const int key :
+         {Qt::Key_Right, Qt::Key_Period, Qt::Key_Down, Qt::Key_F, Qt::Key_Space, Qt::Key_PageUp}) {
         Key(key);
         EXPECT_EQ(Slot(), before) << key;
         EXPECT_NE(E().PlayState, kPlaying) << key;

@@ -242,6 +242,10 @@ TEST_F(VideoModes, ScreenshotsOfTheMenuInTheWindowAndInFullScreenAndOfAZoomedPic
         ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
         QTest::mouseMove(menu, menu->actionGeometry(menu->actions().at(1)).center());
         QTest::qWait(100);
+        if (fullScreen) {
+            EXPECT_TRUE(window.grab().toImage().save(QString::fromStdString(
+                (fs::path(KESTREL_SCREENSHOT_DIR) / "fullscreen.png").string())));
+        }
         const QImage shot = menu->grab().toImage();
         const char* name = fullScreen ? "menu-fullscreen.png" : "menu-window.png";
         EXPECT_TRUE(

@@ -13,6 +13,8 @@
 #include "views/CInfoDlg.h"
 #include "views/ShownRecording.h"
 
+#include <QApplication>
+
 #include <algorithm>
 #include <mutex>
 
@@ -118,6 +120,10 @@ void COpenSequence::OnOpenTimer() {
 
     const RecordingEntry* entry = CurrentEntry();
     if (entry && c_.Api.OpenMovie(c_.Engine, entry->FullPath)) {
+        // A menu opened for the recording before offers what may no longer fit: it closes,
+        // as Escape would close it.
+        if (QWidget* popup = QApplication::activePopupWidget())
+            popup->close();
         const RecordingKind kind = ClassifyName(entry->FileName);
         c_.Graph.HasData = 1;
         c_.Graph.ExtendedKinds =

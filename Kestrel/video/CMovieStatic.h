@@ -3,8 +3,8 @@
 // engine's and the player's messages that concern the main window are passed on to it. The
 // player hands it finished pictures on its own thread; the surface keeps the newest one and
 // paints it at its destination, black around it.
+#include "platform/VideoWindow.h"
 #include "video/VideoPictureStore.h"
-#include "engine/VideoWindow.h"
 
 #include <QWidget>
 

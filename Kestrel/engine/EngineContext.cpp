@@ -1,7 +1,5 @@
 #include "engine/EngineContext.h"
 
-#include "engine/PlaybackPipeline.h"
-
 #include <cmath>
 #include <mutex>
 
@@ -40,7 +38,7 @@ int Init(EngineContext& ctx, VideoWindow* video, const std::string& faceName) {
     ctx.Video = video;
     ctx.SpeedCode = 1;
     ctx.PlayState = 0;
-    ctx.Graph = PlaybackGraph{};
+    ctx.Graph.reset();
     ctx.StepThread.reset();
     ctx.AllFilesTrack.reset();
     ctx.LastFrame = 0;
@@ -72,6 +70,21 @@ int Shutdown(EngineContext& ctx) {
     ctx.Displayed.Scanner.Destroy();
     ctx.Loaded.Scanner.Release();
     return 1;
+}
+
+void EndStepWorker(EngineContext& ctx) {
+    // The worker reads the flag through an atomic view; so is it cleared.
+    std::atomic_ref(ctx.OneFramePerSecond).store(0.0f);
+    if (ctx.StepThread) {
+        if (ctx.StepThread->joinable())
+            ctx.StepThread->join();
+        ctx.StepThread.reset();
+    }
+}
+
+void ReleasePlayback(EngineContext& ctx) {
+    EndStepWorker(ctx);
+    ctx.Graph.reset();
 }
 
 EngineContext* SetReservedOption(EngineContext& ctx, int value) {

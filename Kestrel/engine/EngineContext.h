@@ -2,10 +2,9 @@
 // The engine's single state record. The main window owns one, zero-initialised, and passes
 // it to every engine operation. Everything it points to is released by Shutdown.
 #include "engine/BoxScanner.h"
-#include "engine/PlaybackGraph.h"
 #include "engine/SensorSamples.h"
-#include "engine/VideoWindow.h"
 #include "platform/NamedMutex.h"
+#include "platform/VideoWindow.h"
 
 #include <atomic>
 #include <cstdint>
@@ -23,6 +22,19 @@ struct OverlayFontSpec {
     int CharSet = 0;
     int PitchAndFamily = 0;
 };
+
+// The media objects of the open movie. Only the playback operations know what they are:
+// the recording engine itself links no media library. They make the graph and hand it the
+// function that releases it.
+struct PlaybackGraph;
+struct PlaybackGraphRelease {
+    void (*Release)(PlaybackGraph*) = nullptr;
+    void operator()(PlaybackGraph* graph) const {
+        if (Release != nullptr)
+            Release(graph);
+    }
+};
+using PlaybackGraphPtr = std::unique_ptr<PlaybackGraph, PlaybackGraphRelease>;
 
 struct EngineContext {
     // Control values
@@ -72,8 +84,8 @@ struct EngineContext {
     ScannerSlot Loaded;    // filled by LoadSensorData
     ScannerSlot Prefetch;  // filled in the background
 
-    // Playback graph of the open movie
-    PlaybackGraph Graph;
+    // Playback graph of the open movie; none before the first movie is opened
+    PlaybackGraphPtr Graph;
 
     // One-frame-per-second state
     int64_t StepTotalFrames = 0;
@@ -88,6 +100,12 @@ struct EngineContext {
 int Init(EngineContext& ctx, VideoWindow* video, const std::string& faceName);
 // Slot 1: releases everything the context holds; safe to call twice.
 int Shutdown(EngineContext& ctx);
+
+// Ends the one-frame-per-second worker and releases the player: Shutdown calls it before
+// the context's locks go.
+void ReleasePlayback(EngineContext& ctx);
+// Turns the one-frame-per-second flag off and waits for its worker to end.
+void EndStepWorker(EngineContext& ctx);
 
 // Reserved slots, kept so that the operation table is complete.
 EngineContext* SetReservedOption(EngineContext& ctx, int value);

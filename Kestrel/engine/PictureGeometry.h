@@ -2,7 +2,7 @@
 // Where the picture goes in the video surface: the zoomed and offset rectangle, the
 // letter box that keeps the picture's shape, the black bars around it, and the corner the
 // overlay text covers. Plain arithmetic, shared by the playback operations.
-#include "engine/VideoWindow.h"
+#include "platform/VideoWindow.h"
 
 #include <array>
 

@@ -1,6 +1,7 @@
 #pragma once
 // The media objects of the open movie: the player and the overlay drawing objects.
-// Filled by OpenMovie, released by CloseMovie.
+// Made and filled by OpenMovie, emptied by CloseMovie, released with the context.
+#include "engine/EngineContext.h"
 #include "playback/CPlayer.h"
 
 #include <cstdint>
@@ -20,5 +21,8 @@ struct PlaybackGraph {
     std::unique_ptr<playback::CPlayer> Player; // none when no movie is open
     std::unique_ptr<OverlayBitmap> Overlay;
 };
+
+// An empty graph that the context releases through its own deleter.
+PlaybackGraphPtr MakePlaybackGraph();
 
 } // namespace kestrel

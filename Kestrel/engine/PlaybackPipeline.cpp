@@ -4,6 +4,7 @@
 #include "engine/MediaErrorBox.h"
 #include "engine/OverlayText.h"
 #include "engine/PictureGeometry.h"
+#include "engine/SensorCache.h"
 
 #include <atomic>
 #include <chrono>
@@ -48,7 +49,7 @@ float ReadStepFlag(EngineContext& ctx) {
 }
 
 CPlayer* PlayerOf(EngineContext& ctx) {
-    return ctx.Graph.Player.get();
+    return ctx.Graph ? ctx.Graph->Player.get() : nullptr;
 }
 
 // Transport and placement do nothing until the player has its video display: the
@@ -241,15 +242,6 @@ void StepWorker(EngineContext* ctx) {
     }
 }
 
-void EndStepWorker(EngineContext& ctx) {
-    SetStepFlag(ctx, 0.0f);
-    if (ctx.StepThread) {
-        if (ctx.StepThread->joinable())
-            ctx.StepThread->join();
-        ctx.StepThread.reset();
-    }
-}
-
 } // namespace
 
 int64_t FrameToMediaTime(float framePeriodMs, int64_t frame) {
@@ -325,13 +317,15 @@ int OpenMovie(EngineContext& ctx, const std::filesystem::path& path) {
     std::unique_ptr<CPlayer> player;
     if (!Check(CPlayer::CreateInstance(ctx.Video, player)))
         return 0;
-    ctx.Graph.Player = std::move(player);
-    ctx.Graph.Overlay = std::make_unique<OverlayBitmap>();
-    ctx.Graph.Overlay->Pixels.assign(
+    if (!ctx.Graph)
+        ctx.Graph = MakePlaybackGraph();
+    ctx.Graph->Player = std::move(player);
+    ctx.Graph->Overlay = std::make_unique<OverlayBitmap>();
+    ctx.Graph->Overlay->Pixels.assign(
         static_cast<size_t>(OverlayBitmap::kWidth) * OverlayBitmap::kHeight * 4, 0);
 
     // Open: the session, the source and the topology.
-    CPlayer& p = *ctx.Graph.Player;
+    CPlayer& p = *ctx.Graph->Player;
     p.SetHardwareDecoding(ctx.HardwareDecoding != 0);
     if (!Check(p.OpenRecording(path)))
         return 0;
@@ -358,8 +352,10 @@ int CloseMovie(EngineContext& ctx) {
         if (player->Session())
             player->CloseSession();
     }
-    ctx.Graph.Overlay.reset();
-    ctx.Graph.Player.reset();
+    if (ctx.Graph) {
+        ctx.Graph->Overlay.reset();
+        ctx.Graph->Player.reset();
+    }
     SetPlayState(ctx, kPlayStateNone);
     return 1;
 }
@@ -578,9 +574,9 @@ int DrawOverlayText(EngineContext& ctx, const std::string& text) {
     if (!ctx.FileMutex)
         return 0;
     std::lock_guard fileLock(*ctx.FileMutex);
-    if (!ctx.Graph.Overlay || !ctx.OverlayFont)
+    if (!ctx.Graph || !ctx.Graph->Overlay || !ctx.OverlayFont)
         return 0;
-    if (!DrawOverlayBitmap(*ctx.OverlayFont, text, *ctx.Graph.Overlay))
+    if (!DrawOverlayBitmap(*ctx.OverlayFont, text, *ctx.Graph->Overlay))
         return 0;
     CPlayer* player = PlayerOf(ctx);
     std::shared_ptr<playback::VideoPresenter> mixer = player ? player->MixerBitmap() : nullptr;
@@ -597,7 +593,7 @@ int DrawOverlayText(EngineContext& ctx, const std::string& text) {
     const OverlayPlacement place =
         PlaceOverlay(clientWidth, clientHeight, videoWidth, videoHeight, ctx.AspectMode);
     playback::AlphaBitmap bitmap;
-    bitmap.Pixels = ctx.Graph.Overlay->Pixels;
+    bitmap.Pixels = ctx.Graph->Overlay->Pixels;
     bitmap.Width = OverlayBitmap::kWidth;
     bitmap.Height = OverlayBitmap::kHeight;
     bitmap.ColorKey = 0x000000;
@@ -696,9 +692,16 @@ int ReapplyRect(EngineContext& ctx) {
                         ctx.ZoomFactor, 1);
 }
 
-void ReleasePlayback(EngineContext& ctx) {
-    EndStepWorker(ctx);
-    ctx.Graph = PlaybackGraph{};
+PlaybackGraphPtr MakePlaybackGraph() {
+    return PlaybackGraphPtr(new PlaybackGraph,
+                            PlaybackGraphRelease{[](PlaybackGraph* graph) { delete graph; }});
+}
+
+int LoadSensorData(EngineContext& ctx, const std::filesystem::path& path) {
+    if (!ctx.FileMutex)
+        return 0;
+    std::lock_guard fileLock(*ctx.FileMutex);
+    return LoadSensorDataWithFrames(ctx, path, GetTotalFrames(ctx));
 }
 
 } // namespace kestrel

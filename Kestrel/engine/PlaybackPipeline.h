@@ -2,6 +2,7 @@
 // The engine side of playback: opening a movie, transport in units of frames, picture
 // placement, the overlay text and the JPEG capture.
 #include "engine/EngineContext.h"
+#include "engine/PlaybackGraph.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -44,9 +45,9 @@ float RateOfSpeedCode(int code, int canPlayBackwards);
 // of the movie's streams. Also given to the loaded slot's scanner.
 bool MeasureFramePeriod(EngineContext& ctx, const std::filesystem::path& path);
 
-// Ends the one-frame-per-second worker and releases the player: Shutdown calls it before
-// the context's locks go.
-void ReleasePlayback(EngineContext& ctx);
+// Slot 5: the file's decoded data in the loaded slot, indexed per frame of the open movie
+// (GetTotalFrames).
+int LoadSensorData(EngineContext& ctx, const std::filesystem::path& path);
 
 // Frame arithmetic of the player: frame n is media time n x FramePeriodMs x 10 000 (100 ns,
 // truncated), and back.

@@ -1,7 +1,6 @@
 #include "engine/SensorCache.h"
 
 #include "engine/FrameIndexBuilder.h"
-#include "engine/PlaybackPipeline.h"
 #include "engine/SensorDecoder.h"
 
 #include <mutex>
@@ -41,12 +40,6 @@ int PrefetchSensorData(EngineContext& ctx, const std::filesystem::path* path) {
     }
     slot.PrefetchBusy = 0;
     return decoded ? 1 : 0;
-}
-
-int LoadSensorData(EngineContext& ctx, const std::filesystem::path& path) {
-    if (!ctx.FileMutex) return 0;
-    std::lock_guard fileLock(*ctx.FileMutex);
-    return LoadSensorDataWithFrames(ctx, path, GetTotalFrames(ctx));
 }
 
 int LoadSensorDataWithFrames(EngineContext& ctx, const std::filesystem::path& path,

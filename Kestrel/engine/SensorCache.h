@@ -13,11 +13,10 @@ namespace kestrel {
 // Decodes `path` into the prefetch slot (no path: cancels and empties it). Called by the
 // main window's workers directly. 0 when the engine is not ready.
 int PrefetchSensorData(EngineContext& ctx, const std::filesystem::path* path);
-// Slot 5: the file's decoded data in the loaded slot, indexed per frame of the open movie
-// (GetTotalFrames).
-int LoadSensorData(EngineContext& ctx, const std::filesystem::path& path);
-// LoadSensorData for a movie of `frames` frames, for callers that measured the movie
-// themselves. The loaded slot's FramePeriod must hold the movie's frame period.
+// The file's decoded data in the loaded slot, indexed per frame of a movie of `frames`
+// frames (slot 5, LoadSensorData, passes the open movie's count; callers that measured the
+// movie themselves pass theirs). The loaded slot's FramePeriod must hold the movie's frame
+// period.
 int LoadSensorDataWithFrames(EngineContext& ctx, const std::filesystem::path& path,
                              int64_t frames);
 // Slot 6: ends one-off use of the displayed slot and frees the displayed and loaded lists.

@@ -1,7 +1,7 @@
 #pragma once
 // A receiver of posted messages that keeps them in order until someone takes them: the
 // message loop of windows that have no screen (the command line, tests, benchmarks).
-#include "engine/AppMessages.h"
+#include "platform/AppMessages.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -1,7 +1,7 @@
 #pragma once
 // The activation object handed to the video branch: the renderer asks it for its
 // presenter, and it makes one (or returns the one it made) for the video window.
-#include "engine/VideoWindow.h"
+#include "platform/VideoWindow.h"
 #include "playback/MediaResult.h"
 #include "playback/VideoPresenter.h"
 

@@ -1,6 +1,6 @@
 #include "playback/CPlayer.h"
 
-#include "engine/AppMessages.h"
+#include "platform/AppMessages.h"
 
 #include <chrono>
 

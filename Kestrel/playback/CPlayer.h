@@ -2,7 +2,7 @@
 // The player: one media session that plays the open recording into the video window (a
 // video branch into the presenter, an audio branch into the audio device). Reports the
 // session's progress by posting messages to the video window.
-#include "engine/VideoWindow.h"
+#include "platform/VideoWindow.h"
 #include "playback/CMFActivate.h"
 #include "playback/MediaEvent.h"
 #include "playback/MediaResult.h"

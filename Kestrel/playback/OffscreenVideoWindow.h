@@ -1,7 +1,7 @@
 #pragma once
 // A video window without a screen: a fixed client size, a message queue, and a hook that
 // sees every presented picture. The command line and the tests play into it.
-#include "engine/VideoWindow.h"
+#include "platform/VideoWindow.h"
 #include "playback/AppMessageQueue.h"
 
 #include <atomic>

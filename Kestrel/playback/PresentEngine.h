@@ -2,7 +2,7 @@
 // Shows the presenter's samples in the video window: the picture, turned over when the
 // destination is mirrored, with the mixer's alpha bitmap blended in, scaled into the
 // destination rectangle. Also reads the current picture back for snapshots.
-#include "engine/VideoWindow.h"
+#include "platform/VideoWindow.h"
 #include "playback/MediaResult.h"
 #include "playback/VideoSample.h"
 

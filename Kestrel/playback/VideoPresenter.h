@@ -3,7 +3,7 @@
 // times them against the presentation clock on its scheduler thread and shows each one in
 // the video window through the present engine. Supports frame stepping, repaint of the
 // current frame, rate changes with scrubbing (rate 0) and a capture of the current frame.
-#include "engine/VideoWindow.h"
+#include "platform/VideoWindow.h"
 #include "playback/MediaResult.h"
 #include "playback/PresentEngine.h"
 #include "playback/PresentationClock.h"

@@ -2,7 +2,7 @@
 // Messages between the viewer's components. Each message n (an offset from the application
 // message base) is its own event type, QEvent::User + n, and is always posted with
 // QCoreApplication::postEvent: any thread may post, only the receiver's thread handles it.
-#include "engine/AppMessages.h"
+#include "platform/AppMessages.h"
 
 #include <QEvent>
 
@@ -12,7 +12,7 @@ class QObject;
 
 namespace kestrel {
 
-// The user interface's own messages; the engine's are in engine/AppMessages.h.
+// The user interface's own messages; the engine's are in platform/AppMessages.h.
 enum UiMessage : int {
     WM_APP_SLIDER_DRAG = 101,    // slider thumb dragged: control id / position
     WM_APP_SLIDER_PRESS = 102,   // slider pressed: control id / position

@@ -7,7 +7,7 @@
 // A single click is told from a double click by waiting the system's double-click time: a
 // click that stays single steps the zoom (the main window ignores it outside zoom mode), a
 // double click runs the full-screen rule instead. The right button asks for the context menu.
-#include "engine/VideoWindow.h"
+#include "platform/VideoWindow.h"
 #include "video/VideoPictureStore.h"
 
 #include <QBasicTimer>

@@ -3,7 +3,7 @@
 // picture over under a small lock; the surface paints the newest one on its own thread. A
 // picture larger than its place is kept at the size it is shown at, so that neither the
 // copy nor the painting handles more pixels than the screen gets.
-#include "engine/VideoWindow.h"
+#include "platform/VideoWindow.h"
 
 #include <QImage>
 #include <QRect>

@@ -2,7 +2,7 @@
 // The zoom of the video picture by single clicks: each click makes the picture one step
 // larger around the point clicked, and the click after the third step shows the whole
 // picture again.
-#include "engine/VideoWindow.h"
+#include "platform/VideoWindow.h"
 #include "window/MainLayout.h"
 
 #include <QPoint>

@@ -173,7 +173,7 @@ TEST_F(Transport, WithAnAudioDeviceTheVolumeIsSetOnEveryChannel) {
     EnginePlayer player;
     ASSERT_TRUE(player.Open(movie_));
     ASSERT_TRUE(SetVolume(player.ctx, 65535 / 2));
-    std::shared_ptr<playback::AudioRenderer> audio = player.ctx.Graph.Player->AudioVolume();
+    std::shared_ptr<playback::AudioRenderer> audio = player.ctx.Graph->Player->AudioVolume();
     ASSERT_TRUE(audio);
     std::vector<float> volumes;
     ASSERT_EQ(playback::kOk, audio->GetAllVolumes(volumes));
@@ -195,8 +195,8 @@ TEST_F(Transport, WithoutAnAudioDeviceThePlayerPlaysTheVideoAloneAndVolumeFails)
     ScopedEnv driver("SDL_AUDIODRIVER", "no-such-driver");
     EnginePlayer player;
     ASSERT_TRUE(player.Open(movie_));
-    EXPECT_EQ(1, player.ctx.Graph.Player->AudioDisabled());
-    EXPECT_EQ(playback::kInvalidPointer, player.ctx.Graph.Player->SetVolume(1000));
+    EXPECT_EQ(1, player.ctx.Graph->Player->AudioDisabled());
+    EXPECT_EQ(playback::kInvalidPointer, player.ctx.Graph->Player->SetVolume(1000));
     EXPECT_FALSE(SetVolume(player.ctx, 1000));
     const std::vector<int> shown = PlayFor(player, 0, 1, 300ms);
     ASSERT_GE(shown.size(), 5u);

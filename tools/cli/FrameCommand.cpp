@@ -1,106 +1,46 @@
-// kestrel-cli frame FILE N -o OUT.jpg: the picture the viewer shows at frame N, saved as the
-// snapshot command saves it (the movie's own size). The movie is played into a window
-// without a screen; the file is written completely or not at all.
+// kestrel-cli frame FILE N -o OUT.jpg: carried out by kestrel-frame, which stands beside this
+// program. Only the frame needs the player and its media libraries; handing it to a program
+// of its own keeps them out of every other command's start.
 #include "Commands.h"
 
-#include "engine/EngineContext.h"
-#include "engine/PlaybackPipeline.h"
-#include "playback/OffscreenVideoWindow.h"
-
-#include <charconv>
-#include <chrono>
+#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <string>
+#include <system_error>
+#include <vector>
+
+#include <unistd.h>
 
 namespace kestrel::cli {
 namespace {
 
-constexpr auto kPlayerTimeout = std::chrono::seconds(20);
+constexpr const char* kFrameProgram = "kestrel-frame";
 
-int Failure(const std::string& text) {
-    std::fprintf(stderr, "kestrel-cli frame: %s\n", text.c_str());
-    return 1;
+// The folder this program was started from, as the kernel tells it.
+std::filesystem::path OwnFolder() {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return error ? std::filesystem::path{} : self.parent_path();
 }
-
-bool ParseFrame(const std::string& text, int64_t& frame) {
-    const char* end = text.data() + text.size();
-    const auto [at, error] = std::from_chars(text.data(), end, frame);
-    return error == std::errc() && at == end && frame >= 0;
-}
-
-// The engine as the viewer drives it, on an off-screen window, for one command.
-class FramePlayer {
-  public:
-    FramePlayer() : window_(640, 360) {
-        ok_ = Init(ctx_, &window_, "メイリオ") != 0;
-        if (ok_)
-            ctx_.Ready = 1;
-    }
-    ~FramePlayer() {
-        CloseMovie(ctx_);
-        ctx_.Ready = 0;
-        Shutdown(ctx_);
-    }
-    FramePlayer(const FramePlayer&) = delete;
-    FramePlayer& operator=(const FramePlayer&) = delete;
-
-    bool Ok() const { return ok_; }
-    EngineContext& Context() { return ctx_; }
-    bool WaitFor(int message) {
-        return window_.Messages().WaitFor(message, kPlayerTimeout).has_value();
-    }
-
-  private:
-    playback::OffscreenVideoWindow window_;
-    EngineContext ctx_;
-    bool ok_ = false;
-};
 
 } // namespace
 
 int RunFrame(const Args& args) {
-    std::string file;
-    std::string output;
-    std::string frameText;
-    for (size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == "-o" && i + 1 < args.size()) {
-            output = args[++i];
-        } else if (file.empty()) {
-            file = args[i];
-        } else if (frameText.empty()) {
-            frameText = args[i];
-        } else {
-            return Failure("unexpected argument '" + args[i] + "'");
-        }
-    }
-    int64_t frame = 0;
-    if (file.empty() || output.empty() || !ParseFrame(frameText, frame)) {
-        std::fprintf(stderr, "usage: kestrel-cli frame FILE N -o OUT.jpg\n");
-        return 2;
-    }
-    // The command never plays sound: no audio device is needed.
-    ::setenv("SDL_AUDIODRIVER", "dummy", 0);
-
-    FramePlayer player;
-    if (!player.Ok())
-        return Failure("the engine could not start");
-    EngineContext& ctx = player.Context();
-    if (!OpenMovie(ctx, file))
-        return Failure("cannot open '" + file + "' as a recorder movie");
-    if (!player.WaitFor(WM_APP_MEDIA_READY))
-        return Failure("the movie did not become ready");
-    const int64_t total = GetTotalFrames(ctx);
-    if (frame >= total) {
-        return Failure("frame " + frameText + " is past the end (" + std::to_string(total) +
-                       " frames)");
-    }
-    if (!SeekToFrame(ctx, frame) || !player.WaitFor(WM_APP_MEDIA_PAUSED)) {
-        return Failure("cannot show frame " + frameText);
-    }
-    if (!SaveJpeg(ctx, output))
-        return Failure("cannot write '" + output + "'");
-    return 0;
+    const std::filesystem::path program = OwnFolder() / kFrameProgram;
+    std::vector<std::string> words{kFrameProgram};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    std::fflush(nullptr);
+    ::execv(program.c_str(), argv.data());
+    // Only reached when the program could not be started.
+    std::fprintf(stderr, "kestrel-cli frame: cannot start '%s': %s\n", program.c_str(),
+                 std::strerror(errno));
+    return 1;
 }
 
 } // namespace kestrel::cli

@@ -2,7 +2,7 @@
 // What the engine and the player see of the video surface: a receiver of their messages,
 // the screen facts they need, and the drawing they do into it. The Qt video surface
 // implements it; tests and the command line use an off-screen one.
-#include "engine/AppMessages.h"
+#include "platform/AppMessages.h"
 
 #include <cstdint>
 

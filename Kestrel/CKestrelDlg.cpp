@@ -1,15 +1,16 @@
 #include "CKestrelDlg.h"
 
+#include "engine/KnownBoxTypes.h"
+#include "jobs/CCsvExportCommand.h"
+#include "jobs/CDeleteCommand.h"
+#include "jobs/CJobController.h"
+#include "jobs/CJoinCommand.h"
+#include "jobs/CSnapshotCommand.h"
+#include "settings/SettingsStore.h"
 #include "shell/AppEvent.h"
-#include "window/CEmptyPanel.h"
-#include "video/CMovieStatic.h"
-#include "transport/CTransportController.h"
-#include "window/MapOrLogo.h"
 #include "shell/SharedFonts.h"
 #include "shell/UiQText.h"
 #include "shell/UserLanguage.h"
-#include "engine/KnownBoxTypes.h"
-#include "settings/SettingsStore.h"
 #include "skin/CLogoDlg.h"
 #include "skin/CMovieResource.h"
 #include "skin/CMsgBox.h"
@@ -22,11 +23,15 @@
 #include "sources/CFileListCtrl.h"
 #include "sources/CFilerContainerDlg.h"
 #include "sources/CSourceOpenDlg.h"
+#include "transport/CTransportController.h"
+#include "video/CMovieStatic.h"
 #include "views/CGSensorDlg.h"
 #include "views/CInfoDlg.h"
 #include "views/CObdDlg.h"
 #include "video/VideoModeHandler.h"
 #include "window/PlayerKeys.h"
+#include "window/CEmptyPanel.h"
+#include "window/MapOrLogo.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -271,6 +276,10 @@ void CKestrelDlg::StartEngine() {
     videoModes_ = std::make_unique<VideoModeHandler>(*this, *video_, *api_, *engine_);
     video_->SetHandler(videoModes_.get());
     AddCommandHandler(videoModes_.get());
+    jobs_ = std::make_unique<CJobController>(
+        JobContext{*api_, *engine_, *transport_, *filePanel_, *progress_, *video_, *this, *this},
+        JobDialogs::System());
+    AddCommandHandler(jobs_.get());
     connect(filePanel_, &CFilerContainerDlg::RowSelected, this,
             [this](int row) { transport_->OnRowSelected(row); });
     connect(filePanel_, &CFilerContainerDlg::FolderSelected, this,
@@ -321,9 +330,13 @@ void CKestrelDlg::Shutdown() {
         mutexCpSet_.reset();
         return;
     }
+    // A running job is told to stop and waited for before anything it uses goes.
+    if (jobs_)
+        jobs_->Stop();
     StopAndClearPlayback();
-    // The transport's timers and workers end here; it holds on to "hMutexCache".
     commandHandlers_.clear();
+    jobs_.reset();
+    // The transport's timers and workers end here; it holds on to "hMutexCache".
     transport_.reset();
     // A source that goes now is nobody's business any more.
     filePanel_->Watcher().SetWatchedPath({});
@@ -456,13 +469,18 @@ void CKestrelDlg::DecideMapOrLogo() {
 
 // ---- Buttons ----
 
+bool CKestrelDlg::JobRunning() const {
+    return jobs_ && jobs_->JobRunning != 0;
+}
+
 ButtonInputs CKestrelDlg::CollectButtonInputs() const {
     ButtonInputs in;
     in.ListCount = filePanel_ ? filePanel_->RowCount() : 0;
     in.CurrentIndex = transport_ ? transport_->CurrentIndex() : -1;
     in.SourceKind = filePanel_ ? filePanel_->SourceKind : SourceNone;
     in.CsvBlocked = csvBlocked_;
-    in.Busy = (transport_ && transport_->WaitingForMovie() != 0) || jobRunning_ != 0;
+    in.Busy =
+        (transport_ && transport_->WaitingForMovie() != 0) || JobRunning();
     if (engine_) {
         in.EngineReady = engine_->Ready != 0;
         in.PlayState = engine_->PlayState;
@@ -639,6 +657,9 @@ void CKestrelDlg::ShowPopup(QWidget* popup) {
 // ---- Commands ----
 
 void CKestrelDlg::OnCommand(int id) {
+    // While a job runs its own dialogs are the only thing to answer; the keys are ignored too.
+    if (JobRunning() && id != IdClose)
+        return;
     switch (id) {
     case IdClose:
         Shutdown();
@@ -747,8 +768,10 @@ void CKestrelDlg::OnAppMessage(int message, intptr_t wParam, intptr_t lParam) {
     case WM_APP_SOURCE_GONE:
         OnSourceGone();
         break;
+    case WM_APP_JOB_DONE:
     case WM_APP_JOB_PROGRESS:
-        OnJobProgress(wParam, lParam);
+    case WM_APP_DELETE_DONE:
+        jobs_->OnMessage(message, wParam, lParam);
         break;
     case WM_APP_MAP_LOADED:
         // The map page is ready: from now on a missing connection is worth a notice.
@@ -802,11 +825,25 @@ bool CKestrelDlg::ProgramDriveRemoved() const {
     return !std::filesystem::exists(self, ec) && ec != std::errc::permission_denied;
 }
 
-void CKestrelDlg::OnJobProgress(intptr_t done, intptr_t total) {
-    const long long position = total <= 0 ? 100 : static_cast<long long>(done) * 100 / total;
-    progress_->SetPos(static_cast<int>(position));
-    progress_->raise();
-    progress_->repaint();
+void CKestrelDlg::SetControlsForJob(bool enabled) {
+    for (CSkinButton* button : buttons_)
+        button->setEnabled(enabled);
+    for (CSkinButton* button : captions_)
+        button->setEnabled(enabled);
+    for (QWidget* view : std::initializer_list<QWidget*>{filePanel_, infoPanel_, seekSlider_,
+                                                         volumeSlider_, gsensor_, video_, map_})
+        view->setEnabled(enabled);
+}
+
+void CKestrelDlg::RestoreLayout() {
+    ApplyLayout();
+}
+
+void CKestrelDlg::ClearAfterEmptiedSource() {
+    zoomMode_ = 0;
+    ResetPlaybackViews();
+    infoPanel_->AudioState = 0;
+    infoPanel_->update();
 }
 
 // ---- Timers ----

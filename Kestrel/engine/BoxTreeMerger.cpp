@@ -1,5 +1,7 @@
 #include "engine/BoxTreeMerger.h"
 
+#include "engine/SampleDescription.h"
+
 #include <cstring>
 #include <functional>
 #include <limits>
@@ -158,7 +160,8 @@ bool Merger::CheckPairs() {
         return Fail("the recordings' media start at different positions");
     }
     for (size_t i = 0; i < a_.Stsd.size(); ++i) {
-        if (*a_.Stsd[i]->Payload != *b_.Stsd[i]->Payload) {
+        // The first recording's description is kept: the rate figures it carries are its own.
+        if (!SameDecodingDescription(*a_.Stsd[i]->Payload, *b_.Stsd[i]->Payload)) {
             return Fail("the recordings' pictures or sounds are described differently");
         }
     }

@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +15,19 @@ namespace {
 // Small writes (box headers, table payloads, text lines) are gathered; big pieces go
 // straight to the file.
 constexpr size_t kBufferSize = 256 * 1024;
+
+constexpr char kIncomplete[] = ".incomplete-";
+constexpr size_t kRandomLength = 6; // the XXXXXX of mkstemp
+
+// Flushes the folder's entries to the storage.
+bool SyncFolder(const std::filesystem::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool ok = ::fsync(fd) == 0 || errno == EINVAL; // some file systems cannot
+    ::close(fd);
+    return ok;
+}
 
 mode_t CurrentUmask() {
     const mode_t mask = ::umask(0);
@@ -35,6 +50,37 @@ bool OutputFile::Fail(const std::string& what, int err) {
     return false;
 }
 
+std::string OutputFile::TemporaryPrefix(const std::filesystem::path& target) {
+    return "." + target.filename().string() + kIncomplete;
+}
+
+bool OutputFile::IsTemporaryName(const std::string& name) {
+    const size_t marker = name.rfind(kIncomplete);
+    return name.size() > 1 && name[0] == '.' && marker != std::string::npos && marker > 1 &&
+           name.size() == marker + sizeof(kIncomplete) - 1 + kRandomLength;
+}
+
+void OutputFile::RemoveStaleTemporaries(const std::filesystem::path& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    const int dirFd = ::dirfd(dir);
+    while (const dirent* e = ::readdir(dir)) {
+        if (!IsTemporaryName(e->d_name))
+            continue;
+        // A writer holds a lock on its file until it ends: a file nobody holds belongs to one
+        // that was killed or lost its power.
+        const int fd = ::openat(dirFd, e->d_name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            ::unlinkat(dirFd, e->d_name, 0);
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
+
 bool OutputFile::Create(const std::filesystem::path& target, bool overwrite) {
     Abandon();
     error_.clear();
@@ -49,10 +95,13 @@ bool OutputFile::Create(const std::filesystem::path& target, bool overwrite) {
     std::filesystem::path folder = target.parent_path();
     if (folder.empty())
         folder = ".";
-    std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    const int fd = ::mkstemp(pattern.data());
+    RemoveStaleTemporaries(folder);
+    std::string pattern = (folder / (TemporaryPrefix(target) + "XXXXXX")).string();
+    const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd < 0)
         return Fail("cannot create", errno);
+    // Held until the file is closed: while it is, no other writer takes the file for stale.
+    ::flock(fd, LOCK_EX | LOCK_NB);
     fd_ = fd;
     temporary_ = pattern;
     buffer_.reserve(kBufferSize);
@@ -131,6 +180,12 @@ bool OutputFile::Commit() {
     // The temporary file was made private; the finished file gets the usual permissions.
     if (ok && ::fchmod(fd_, 0666 & ~CurrentUmask()) != 0)
         ok = Fail("cannot set up", errno);
+    const std::filesystem::path folder =
+        target_.parent_path().empty() ? std::filesystem::path(".") : target_.parent_path();
+    // The contents and the temporary entry reach the storage before the name is given, so
+    // that after a power loss either the old state or the whole file is there.
+    if (ok && durable_ && (::fsync(fd_) != 0 || !SyncFolder(folder)))
+        ok = Fail("cannot flush", errno);
     if (::close(fd_) != 0 && ok)
         ok = Fail("cannot write", errno);
     fd_ = -1;
@@ -146,6 +201,9 @@ bool OutputFile::Commit() {
         }
         if (result != 0)
             ok = Fail(errno == EEXIST ? "will not overwrite" : "cannot create", errno);
+        // The new name itself is on the storage only once the folder is flushed again.
+        if (ok && durable_ && !SyncFolder(folder))
+            ok = Fail("cannot flush", errno);
     }
     if (!ok) {
         ::unlink(temporary_.c_str());

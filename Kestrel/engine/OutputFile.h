@@ -1,7 +1,9 @@
 #pragma once
-// A file written in full or not at all: the bytes go to a temporary file in the target's
-// folder, and only a complete, successfully closed file takes the target's name. Every
-// write is checked; an abandoned or failed file is removed.
+// A file written in full or not at all: the bytes go to a hidden temporary file in the
+// target's folder (".NAME.incomplete-XXXXXX"), and only a complete, successfully closed file
+// takes the target's name. Every write is checked; an abandoned or failed file is removed.
+// A writer that was killed leaves its temporary file behind; the next one into the same
+// folder removes it.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -16,6 +18,15 @@ class OutputFile {
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
+
+    // The temporary name of a file being written as `target`, without its random end.
+    static std::string TemporaryPrefix(const std::filesystem::path& target);
+    // True for a name that one of these files uses while it is written.
+    static bool IsTemporaryName(const std::string& name);
+
+    // With it, Commit puts the file and its folder entry on the storage before it reports
+    // success, so that a card pulled out right afterwards keeps the file.
+    void SetDurable(bool durable) { durable_ = durable; }
 
     // Starts writing `target`. Without `overwrite` an existing target makes this (and later
     // Commit) fail; with it, the target is replaced only by Commit.
@@ -43,9 +54,12 @@ class OutputFile {
     bool Flush();
     bool WriteAll(const uint8_t* data, size_t length);
     bool Fail(const std::string& what, int err);
+    // Removes the temporary files of writers that are gone from `folder`.
+    static void RemoveStaleTemporaries(const std::filesystem::path& folder);
 
     int fd_ = -1;
     bool overwrite_ = false;
+    bool durable_ = false;
     std::filesystem::path target_;
     std::filesystem::path temporary_;
     std::vector<uint8_t> buffer_;

@@ -14,7 +14,9 @@ namespace {
 namespace fs = std::filesystem;
 
 JoinResult Refuse(std::string error) {
-    return {false, false, std::move(error)};
+    JoinResult result;
+    result.Error = std::move(error);
+    return result;
 }
 
 bool IsStopped(const JoinRequest& request) {
@@ -69,9 +71,11 @@ JoinResult JoinRecordings(const JoinRequest& request, const JoinProgress& progre
     if (!trees.back())
         return Refuse(error);
 
-    JoinResult result{false, true, {}};
+    JoinResult result;
+    result.Started = true;
     for (int64_t i = 1; i < count; ++i) {
         if (IsStopped(request)) {
+            result.Stopped = true;
             result.Error = "the join was stopped";
             return result;
         }
@@ -87,6 +91,7 @@ JoinResult JoinRecordings(const JoinRequest& request, const JoinProgress& progre
     }
 
     OutputFile out;
+    out.SetDurable(request.Flush);
     if (!out.Create(request.Output, request.Overwrite) ||
         !WriteBoxTree(*trees.front(), out, &error) || !out.Commit()) {
         result.Error = out.Failed() ? out.Error() : error;

@@ -16,6 +16,9 @@ struct JoinRequest {
     std::vector<std::filesystem::path> Inputs; // in the order they are joined
     std::filesystem::path Output;
     bool Overwrite = false;                    // replace an existing output
+    // The joined file and its folder are on the storage before success is reported; off
+    // only to measure what that costs.
+    bool Flush = true;
     const std::atomic<int>* Running = nullptr; // cleared from outside: the job stops
 };
 
@@ -24,6 +27,7 @@ struct JoinResult {
     // The first recording could be loaded: a later failure is reported as a failed join, not
     // as a refused one.
     bool Started = false;
+    bool Stopped = false; // the job was told to stop before it was written
     std::string Error;
 };
 

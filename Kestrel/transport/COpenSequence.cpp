@@ -228,6 +228,33 @@ void COpenSequence::OnLoaderDone(intptr_t result) {
     ApplyLoadedData();
     if (result)
         StartPrefetch();
+    if (s.RestoreAfterJob) {
+        s.RestoreAfterJob = 0;
+        s.IgnoreNextEnd = 1;
+        c_.Api.SeekToFrame(c_.Engine, s.SavedFrame);
+        c_.Frames->ShowFrame(s.SavedFrame);
+        if (s.SavedFrame != 0) {
+            c_.Api.Pause(c_.Engine);
+            c_.Host.RefreshButtons();
+        }
+    }
+}
+
+void COpenSequence::CloseForJob() {
+    TransportState& s = c_.State;
+    c_.Timers.KillTimer(CTransportController::TimerTick);
+    s.RecordingOpen = 0;
+    s.SavedFrame = c_.Api.GetCurrentFrame(c_.Engine);
+    CloseRecording();
+}
+
+bool COpenSequence::ReopenAfterJob() {
+    if (!CurrentEntry()) {
+        c_.State.RestoreAfterJob = 0;
+        return false;
+    }
+    OpenRequest(false);
+    return true;
 }
 
 bool COpenSequence::LoadAndPlay() {

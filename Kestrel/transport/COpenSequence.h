@@ -26,6 +26,12 @@ class COpenSequence {
     void OnLoaderDone(intptr_t result);
     void ResetPlaybackViews();
     const RecordingEntry* CurrentEntry() const;
+    // A job needs every file free: the tick stops, the frame is kept for RestoreAfterJob and
+    // the recording is closed.
+    void CloseForJob();
+    // After a job: the selected recording opened again (without holding the picture); false
+    // when there is none to open.
+    bool ReopenAfterJob();
 
   private:
     void OpenRequest(bool hold);

@@ -24,9 +24,10 @@ class CTransportCommands {
     void RefreshSpeedLabel();
     // Selects the neighbour `index` with the slider and the graph back at the start.
     void StepTo(int index, int openMode);
+    // To the start (command 38000): normal speed, frame 0, stopped.
+    void ToStart();
 
   private:
-    void ToStart();
     void Previous();
     void PlayPause();
     void ChangeSpeed(bool faster);

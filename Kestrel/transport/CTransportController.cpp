@@ -114,6 +114,19 @@ void CTransportController::NextRecording() { continuous_->NextRecording(); }
 void CTransportController::NextFolder() { continuous_->NextFolder(); }
 bool CTransportController::GuardRefuses() { return commands_->GuardRefuses(); }
 void CTransportController::RefreshSpeedLabel() { commands_->RefreshSpeedLabel(); }
+void CTransportController::ToStart() {
+    commands_->ToStart();
+}
+void CTransportController::CloseForJob() {
+    open_->CloseForJob();
+}
+bool CTransportController::ReopenAfterJob() {
+    return open_->ReopenAfterJob();
+}
+void CTransportController::SeekToCurrentFrame() {
+    c_->State.IgnoreNextEnd = 1;
+    c_->Api.SeekToFrame(c_->Engine, c_->Api.GetCurrentFrame(c_->Engine));
+}
 
 bool CTransportController::OnMessage(int message, intptr_t wParam, intptr_t lParam) {
     switch (message) {

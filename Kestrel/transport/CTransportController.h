@@ -76,6 +76,22 @@ class CTransportController : public QObject, public CommandHandler {
     bool GuardRefuses();
     // The information panel's speed text for the engine's speed.
     void RefreshSpeedLabel();
+    // To the start (command 38000): normal speed, frame 0, stopped.
+    void ToStart();
+
+    // What the jobs ask of playback. A job that needs every file free closes the recording
+    // (its frame kept); with RestoreAfterJob set the end of the job opens it again, and once its
+    // data is loaded it stands at the kept frame (paused unless that is frame 0).
+    void CloseForJob();
+    bool ReopenAfterJob();
+    void SetRestoreAfterJob(bool on) { c_->State.RestoreAfterJob = on ? 1 : 0; }
+    void SetSavedFrame(int frame) { c_->State.SavedFrame = frame; }
+    int RestoreAfterJob() const { return c_->State.RestoreAfterJob; }
+    // The paused picture made the exact current frame again; the end of the movie this may
+    // report is not the recording's.
+    void SeekToCurrentFrame();
+    // No row counts as shown: the next selection opens whatever row it is.
+    void ForgetCurrentRow() { c_->State.CurrentIndex = -1; }
 
     bool TimerActive(int id) const;
     void StartTimer(int id, int periodMs);

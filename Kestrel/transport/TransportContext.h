@@ -44,6 +44,8 @@ struct TransportState {
     int ResetPending = 0;    // the views were reset and wait for the next recording's data
     int MapHasData = 0;      // a valid position was shown since the recording was opened
     int LastOpenFailed = 0;
+    int RestoreAfterJob = 0; // a job closed the movie: reopen it and return to SavedFrame
+    int SavedFrame = 0;
 };
 
 struct TransportContext {

@@ -1,12 +1,15 @@
 #include "CliRun.h"
 
 #include "engine/BoxScanner.h"
+#include "engine/BoxTree.h"
 #include "engine/RecordingCatalogue.h"
 #include "mkrec/RecorderScript.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
+#include <sys/file.h>
 
 namespace kestrel {
 namespace {
@@ -21,13 +24,19 @@ struct Recording {
     mkrec::MovieSummary Summary;
 };
 
-// `count` consecutive recordings of one drive, each with its own records.
-std::vector<Recording> MakeRecordings(const TempFolder& dir, int count) {
+// `count` consecutive recordings of one drive, each with its own records; `change` alters
+// the options of recording i.
+std::vector<Recording>
+MakeRecordings(const TempFolder& dir, int count,
+               const std::function<void(mkrec::MovieOptions&, int)>& change = {}) {
     std::vector<Recording> recordings;
     for (int i = 0; i < count; ++i) {
         mkrec::MovieOptions options = testing::SmallRecording("2024-05-01 10:00:00");
         options.Drive.FirstRecord = 10 * i; // each recording continues the drive by a second
         options.Drive.Seed = static_cast<uint32_t>(i + 1);
+        options.Video.SceneStart = 30 * i;
+        if (change)
+            change(options, i);
         const fs::path path = dir / ("240501_1000" + std::to_string(10 + i) + "_A.MOV");
         recordings.push_back({path, mkrec::MakeMovie(options, path)});
     }
@@ -168,6 +177,113 @@ TEST(JoinCommand, ForceReplacesAndFullDiskLeavesNothing) {
     const testing::CliResult ok = RunCli(args);
     ASSERT_EQ(0, ok.ExitCode) << ok.Err;
     EXPECT_TRUE(IsRecorderFile(out));
+}
+
+TEST(JoinCommand, JoinsRecordingsThatCarryTheirOwnRateFigures) {
+    TempFolder dir;
+    const std::vector<Recording> inputs =
+        MakeRecordings(dir, 3, [](mkrec::MovieOptions& o, int) { o.PerFileRates = true; });
+    // The pictures' descriptions really differ in their figures (the generated sound is the
+    // same in every file, and so are its rates).
+    const auto first = LoadBoxTree(inputs[0].Path, true);
+    const auto second = LoadBoxTree(inputs[1].Path, true);
+    ASSERT_TRUE(first && second);
+    EXPECT_NE(*first->Stsd[0]->Payload, *second->Stsd[0]->Payload);
+    const fs::path out = dir / "joined.MOV";
+    const testing::CliResult r = RunCli(JoinArgs(out, inputs));
+    ASSERT_EQ(0, r.ExitCode) << r.Err;
+
+    const testing::CliResult decode =
+        RunProgram("ffmpeg", {"-v", "error", "-i", out.string(), "-f", "null", "-"});
+    EXPECT_EQ(0, decode.ExitCode);
+    EXPECT_EQ("", decode.Out + decode.Err);
+    double frames = 0;
+    for (const Recording& input : inputs)
+        frames += input.Summary.Frames;
+    EXPECT_EQ(frames, VideoFrames(out));
+    ExpectRecordsInOrder(out, inputs);
+}
+
+TEST(JoinCommand, RefusesRecordingsWhoseStreamsDiffer) {
+    struct Case {
+        const char* Name;
+        std::function<void(mkrec::MovieOptions&, int)> Change;
+    };
+    const Case cases[] = {
+        {"picture size",
+         [](mkrec::MovieOptions& o, int i) {
+             if (i == 1)
+                 o.Video.Width = 352;
+         }},
+        {"sound codec",
+         [](mkrec::MovieOptions& o, int i) {
+             if (i == 1)
+                 o.Audio = mkrec::AudioKind::Pcm;
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TempFolder dir;
+        const std::vector<Recording> inputs = MakeRecordings(dir, 2, c.Change);
+        const fs::path out = dir / "joined.MOV";
+        const testing::CliResult r = RunCli(JoinArgs(out, inputs));
+        EXPECT_NE(0, r.ExitCode);
+        EXPECT_NE(std::string::npos, r.Err.find("kestrel-cli join:")) << r.Err;
+        EXPECT_FALSE(fs::exists(out));
+    }
+}
+
+// The hidden temporary files a join leaves in `dir`.
+std::vector<std::string> Temporaries(const fs::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind(".joined.MOV.incomplete-", 0) == 0)
+            names.push_back(name);
+    }
+    return names;
+}
+
+TEST(JoinCommand, KilledJoinLeavesOnlyItsTemporaryWhichTheNextJoinRemoves) {
+    TempFolder dir;
+    const std::vector<Recording> inputs = MakeRecordings(dir, 3);
+    const fs::path out = dir / "joined.MOV";
+    const std::vector<std::string> args = JoinArgs(out, inputs);
+
+    // Killed part way through its writing, as by a power loss.
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_DFL);
+        const rlimit limit{20000, 20000};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::vector<char*> argv{const_cast<char*>(KESTREL_CLI)};
+        for (const std::string& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        const int devnull = ::open("/dev/null", O_WRONLY);
+        ::dup2(devnull, 2);
+        ::execv(KESTREL_CLI, argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_FALSE(fs::exists(out));
+    ASSERT_EQ(1u, Temporaries(dir.Path()).size());
+
+    // A temporary that a live writer still holds is not touched.
+    const fs::path held = dir / ".joined.MOV.incomplete-Abc123";
+    testing::MiniMovie::WriteFile(held, "busy");
+    const int fd = ::open(held.c_str(), O_RDONLY);
+    ASSERT_EQ(0, ::flock(fd, LOCK_EX));
+
+    const testing::CliResult r = RunCli(args);
+    ASSERT_EQ(0, r.ExitCode) << r.Err;
+    EXPECT_TRUE(IsRecorderFile(out));
+    EXPECT_EQ(std::vector<std::string>{held.filename().string()}, Temporaries(dir.Path()));
+    ::close(fd);
+    for (const Recording& input : inputs)
+        EXPECT_TRUE(IsRecorderFile(input.Path));
 }
 
 } // namespace

@@ -24,6 +24,8 @@ int RunJoin(const Args& args) {
             request.Output = args[i];
         } else if (args[i] == "--force") {
             request.Overwrite = true;
+        } else if (args[i] == "--no-flush") {
+            request.Flush = false;
         } else if (!args[i].empty() && args[i][0] == '-') {
             return Failure("unknown option " + args[i]);
         } else {

@@ -14,7 +14,7 @@ const char* const kUsage =
     "           [--audio aac|pcm|none] [--no-audio] [--stts-delta N] [--records N]\n"
     "           [--mode-letter C] [--vehicle-data C] [--timelapse] [--chained-headers K]\n"
     "           [--no-udat] [--udat-before-mdat] [--bad-trailer] [--short]\n"
-    "           [--truncate BYTES] [--records-json FILE]\n"
+    "           [--truncate BYTES] [--records-json FILE] [--per-file-rates]\n"
     "       kestrel-mkrec card DIR [--seconds S] [--size WxH]\n";
 
 namespace {
@@ -152,6 +152,8 @@ MovieCommand ParseMovieCommand(const std::vector<std::string>& args) {
             o.Short = true;
         } else if (a == "--truncate") {
             o.TruncateTo = Integer(a, in.Value(a), 0, INT64_MAX);
+        } else if (a == "--per-file-rates") {
+            o.PerFileRates = true;
         } else if (a == "--records-json") {
             c.RecordsJson = in.Value(a);
         } else if (!a.empty() && a[0] == '-') {

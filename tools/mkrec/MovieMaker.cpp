@@ -167,6 +167,7 @@ MovieSummary MakeMovie(const MovieOptions& o, const fs::path& path) {
         parts.Udat = udat;
         parts.Place = o.Place;
         parts.Created = o.Drive.Start;
+        parts.PerFileRates = o.PerFileRates;
         WriteMovie(parts, temp.Path());
     }
     std::error_code ec;

@@ -3,6 +3,7 @@
 #include "mkrec/BoxWriter.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
@@ -116,6 +117,37 @@ TrackTables AudioTables(const AudioTrackData& a, const std::vector<Chunk>& chunk
     return t;
 }
 
+struct Rates {
+    uint32_t Buffer = 0;  // the largest sample, bytes
+    uint32_t Maximum = 0; // bits in the fullest second
+    uint32_t Average = 0; // bits per second over the track
+};
+
+// The rates of `samples` played `perSecond` to the second.
+Rates MeasureRates(const std::vector<MediaSample>& samples, double perSecond) {
+    Rates r;
+    if (samples.empty() || perSecond <= 0.0)
+        return r;
+    const auto window = static_cast<size_t>(std::max(1.0, std::round(perSecond)));
+    uint64_t total = 0;
+    uint64_t inWindow = 0;
+    uint64_t fullest = 0;
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const uint64_t size = samples[i].Data.size();
+        r.Buffer = std::max(r.Buffer, static_cast<uint32_t>(size));
+        total += size;
+        inWindow += size;
+        if (i >= window)
+            inWindow -= samples[i - window].Data.size();
+        fullest = std::max(fullest, inWindow);
+    }
+    const double seconds = static_cast<double>(samples.size()) / perSecond;
+    r.Maximum = static_cast<uint32_t>(std::min<uint64_t>(fullest * 8, UINT32_MAX));
+    r.Average = static_cast<uint32_t>(
+        std::min(static_cast<double>(total) * 8.0 / seconds, static_cast<double>(UINT32_MAX)));
+    return r;
+}
+
 void SampleEntry(BoxWriter& w, const MovieParts& p, bool video) {
     w.BeginFull("stsd");
     w.U32(1);
@@ -136,6 +168,15 @@ void SampleEntry(BoxWriter& w, const MovieParts& p, bool video) {
         w.Begin("avcC");
         w.Bytes(p.Video->AvcC);
         w.End();
+        if (p.PerFileRates) {
+            const Rates r =
+                MeasureRates(p.Video->Samples, 90000.0 / std::max(1, p.Settings.SttsDelta));
+            w.Begin("btrt");
+            w.U32(r.Buffer);
+            w.U32(r.Maximum);
+            w.U32(r.Average);
+            w.End();
+        }
         w.End();
     } else {
         const AudioTrackData& a = *p.Audio;
@@ -163,8 +204,10 @@ void SampleEntry(BoxWriter& w, const MovieParts& p, bool video) {
             w.U8(0x15); // audio stream
             w.U8(0);    // buffer size, 24 bits
             w.U16(0x0600);
-            w.U32(64000);
-            w.U32(64000);
+            const Rates r = p.PerFileRates ? MeasureRates(a.Packets, double(kAudioRate) / kAacFrame)
+                                           : Rates{0, 64000, 64000};
+            w.U32(r.Maximum);
+            w.U32(r.Average);
             w.U8(0x05); // decoder specific information
             w.U8(asc);
             w.Bytes(a.Config);

@@ -24,6 +24,10 @@ struct MovieParts {
     std::vector<uint8_t> Udat;             // the whole box
     UdatPlace Place = UdatPlace::AfterMoov;
     CivilTime Created; // the movie's creation time
+    // Rate figures of this file's own media, as many encoders write them: a "btrt" box
+    // after "avcC" and the measured rates in the audio decoder configuration. Without it
+    // both stay fixed, the same in every file.
+    bool PerFileRates = false;
 };
 
 // The 20-byte "ftyp" box every generated file starts with.

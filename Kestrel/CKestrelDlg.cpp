@@ -25,13 +25,13 @@
 #include "sources/CSourceOpenDlg.h"
 #include "transport/CTransportController.h"
 #include "video/CMovieStatic.h"
+#include "video/VideoModeHandler.h"
 #include "views/CGSensorDlg.h"
 #include "views/CInfoDlg.h"
 #include "views/CObdDlg.h"
-#include "video/VideoModeHandler.h"
-#include "window/PlayerKeys.h"
 #include "window/CEmptyPanel.h"
 #include "window/MapOrLogo.h"
+#include "window/PlayerKeys.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -479,8 +479,7 @@ ButtonInputs CKestrelDlg::CollectButtonInputs() const {
     in.CurrentIndex = transport_ ? transport_->CurrentIndex() : -1;
     in.SourceKind = filePanel_ ? filePanel_->SourceKind : SourceNone;
     in.CsvBlocked = csvBlocked_;
-    in.Busy =
-        (transport_ && transport_->WaitingForMovie() != 0) || JobRunning();
+    in.Busy = (transport_ && transport_->WaitingForMovie() != 0) || JobRunning();
     if (engine_) {
         in.EngineReady = engine_->Ready != 0;
         in.PlayState = engine_->PlayState;
@@ -840,7 +839,7 @@ void CKestrelDlg::RestoreLayout() {
 }
 
 void CKestrelDlg::ClearAfterEmptiedSource() {
-    zoomMode_ = 0;
+    EndZoomMode();
     ResetPlaybackViews();
     infoPanel_->AudioState = 0;
     infoPanel_->update();

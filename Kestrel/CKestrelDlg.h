@@ -2,11 +2,6 @@
 // The viewer's one top-level window: a frameless 1120 x 700 window in three display sizes or
 // full screen. It owns every view, routes the commands of its buttons and the messages posted
 // to it, and runs its timers; the engine is reached only through the operation table.
-#include "window/ButtonEnabling.h"
-#include "window/MainLayout.h"
-#include "transport/PlaybackHost.h"
-#include "video/VideoModeHost.h"
-#include "jobs/JobHost.h"
 #include "engine/EngineApi.h"
 #include "engine/EngineContext.h"
 #include "jobs/JobHost.h"
@@ -16,6 +11,7 @@
 #include "skin/COffScreenDC.h"
 #include "skin/CResourceImage.h"
 #include "transport/PlaybackHost.h"
+#include "video/VideoModeHost.h"
 #include "window/ButtonEnabling.h"
 #include "window/MainLayout.h"
 

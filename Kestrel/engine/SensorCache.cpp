@@ -42,6 +42,10 @@ int PrefetchSensorData(EngineContext& ctx, const std::filesystem::path* path) {
     return decoded ? 1 : 0;
 }
 
+bool IsPrefetching(const EngineContext& ctx, const std::filesystem::path& path) {
+    return ctx.Prefetch.PrefetchBusy && ctx.Prefetch.PendingPathIs(path);
+}
+
 int LoadSensorDataWithFrames(EngineContext& ctx, const std::filesystem::path& path,
                              int64_t frames) {
     if (!ctx.FileMutex || !ctx.CacheFileMutex) return 0;

@@ -19,6 +19,10 @@ int PrefetchSensorData(EngineContext& ctx, const std::filesystem::path* path);
 // period.
 int LoadSensorDataWithFrames(EngineContext& ctx, const std::filesystem::path& path,
                              int64_t frames);
+// True while a prefetch is decoding exactly `path`. LoadSensorData for that file would wait
+// for the whole decoding; the main window asks first and leaves the take-over to the
+// worker's completion message, so that its own thread never waits for a decoding.
+bool IsPrefetching(const EngineContext& ctx, const std::filesystem::path& path);
 // Slot 6: ends one-off use of the displayed slot and frees the displayed and loaded lists.
 int ReleaseScan(EngineContext& ctx);
 // Replaces the all-files track with the GPS samples of `entries`, in order. Stops at the

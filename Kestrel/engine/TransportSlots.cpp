@@ -3,10 +3,8 @@
 #include "engine/PlayerAccess.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <mutex>
-#include <thread>
 
 namespace kestrel {
 
@@ -105,14 +103,9 @@ int32_t GetCurrentFrame(EngineContext& ctx) {
     int64_t frame = 0;
     CPlayer* player = PlayerOf(ctx);
     if (const playback::PresentationClock* clock = player ? player->Clock() : nullptr) {
-        // A clock that has just been started may still read 0: look again for up to 100 ms.
-        int64_t time = 0;
-        for (int reads = 0; reads < 10; ++reads) {
-            time = clock->GetTime();
-            if (time != 0)
-                break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
+        // A seek stops the clock while the session prerolls; the clock then reports the
+        // position it is about to start from, so the answer needs no waiting for it.
+        const int64_t time = clock->GetPosition();
         frame = time < 0 ? -1 : MediaTimeToFrame(ctx.FramePeriodMs, time);
     }
     ctx.LastFrame = frame;

@@ -69,7 +69,14 @@ MediaResult MediaSession::Start(std::optional<int64_t> position) {
     Command c;
     c.Type = CommandType::Start;
     c.Position = position;
-    return Post(std::move(c));
+    // The clock learns of a start from a position when it is asked for, so that readers of
+    // the position need not wait for the preroll.
+    if (position)
+        clock_.ExpectStart(*position);
+    const MediaResult r = Post(std::move(c));
+    if (position && Failed(r))
+        clock_.CancelExpectedStart();
+    return r;
 }
 
 MediaResult MediaSession::Pause() {
@@ -177,8 +184,11 @@ void MediaSession::ThreadMain() {
 }
 
 void MediaSession::Execute(Command& command) {
-    if (state_ == State::Closed)
+    if (state_ == State::Closed) {
+        if (command.Type == CommandType::Start && command.Position)
+            clock_.CancelExpectedStart();
         return;
+    }
     switch (command.Type) {
     case CommandType::SetTopology:
         ExecuteSetTopology(command.Topo);
@@ -385,6 +395,8 @@ void MediaSession::Preroll(int64_t position) {
 
 void MediaSession::ExecuteStart(std::optional<int64_t> position) {
     if (state_ == State::Empty) {
+        if (position)
+            clock_.CancelExpectedStart();
         events_.Post(Event(MediaEventType::SessionStarted, kInvalidRequest));
         return;
     }

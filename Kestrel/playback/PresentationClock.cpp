@@ -23,6 +23,24 @@ int64_t PresentationClock::GetTime() const {
     return TimeLocked(WallClock::now());
 }
 
+int64_t PresentationClock::GetPosition() const {
+    std::lock_guard lock(lock_);
+    const int64_t time = TimeLocked(WallClock::now());
+    return time == 0 && expectedStarts_ > 0 ? expectedPosition_ : time;
+}
+
+void PresentationClock::ExpectStart(int64_t position) {
+    std::lock_guard lock(lock_);
+    ++expectedStarts_;
+    expectedPosition_ = position;
+}
+
+void PresentationClock::CancelExpectedStart() {
+    std::lock_guard lock(lock_);
+    if (expectedStarts_ > 0)
+        --expectedStarts_;
+}
+
 PresentationClock::State PresentationClock::GetState() const {
     std::lock_guard lock(lock_);
     return state_;
@@ -38,6 +56,8 @@ void PresentationClock::Start(int64_t position) {
     anchorTime_ = position;
     anchorWall_ = WallClock::now();
     state_ = State::Running;
+    if (expectedStarts_ > 0)
+        --expectedStarts_;
 }
 
 void PresentationClock::Resume() {

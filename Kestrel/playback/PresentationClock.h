@@ -13,9 +13,18 @@ class PresentationClock {
 
     // The media time now; 0 when stopped.
     int64_t GetTime() const;
+    // Where the player is: the media time, except that a time of 0 with a start still to
+    // come gives the position that start is for. A seek reaches the clock late (the session
+    // stops it and prerolls before it starts it again), and the plain time reads 0 until
+    // then; a clock started at 0, paused at 0 or stopped with nothing to come reads 0.
+    int64_t GetPosition() const;
     State GetState() const;
     float Rate() const;
 
+    // The session has been asked to start from `position`. Every such call is answered by
+    // one Start, or by CancelExpectedStart when the session gives the start up.
+    void ExpectStart(int64_t position);
+    void CancelExpectedStart();
     // Runs from `position`.
     void Start(int64_t position);
     // Runs on from where it was paused.
@@ -34,6 +43,8 @@ class PresentationClock {
     int64_t anchorTime_ = 0;           // media time at anchorWall_
     WallClock::time_point anchorWall_; // when the clock last started or changed rate
     float rate_ = 1.0f;
+    int expectedStarts_ = 0;        // starts asked for that have not reached the clock
+    int64_t expectedPosition_ = 0;  // the position of the last of them
 };
 
 } // namespace kestrel::playback

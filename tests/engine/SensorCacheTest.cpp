@@ -88,6 +88,17 @@ TEST_F(SensorCacheTest, LoadWaitsForThePrefetchOfTheSameFile) {
     ExpectPrefetchSlotEmpty();
 }
 
+TEST_F(SensorCacheTest, APrefetchIsReportedOnlyForTheFileItIsDecodingAndOnlyWhileItRuns) {
+    EXPECT_FALSE(IsPrefetching(ctx, slow));
+    auto prefetch = StartPrefetch(slow);
+    EXPECT_TRUE(IsPrefetching(ctx, slow));
+    EXPECT_FALSE(IsPrefetching(ctx, other));
+    EXPECT_EQ(1, prefetch.get());
+    // Finished and filled: a load takes the samples over without waiting.
+    EXPECT_FALSE(IsPrefetching(ctx, slow));
+    EXPECT_EQ(1, ctx.Prefetch.Scanner.Analysed);
+}
+
 TEST_F(SensorCacheTest, LoadOfAnotherFileCancelsThePrefetchAndDecodesItself) {
     auto prefetch = StartPrefetch(slow);
     ASSERT_EQ(1, Load(other));

@@ -8,6 +8,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <thread>
 
 namespace kestrel::testing {
 namespace {
@@ -93,6 +94,30 @@ TEST_F(FrameAccuracy, SeeksShowExactlyThePictureOfTheFramesMediaTime) {
     ASSERT_TRUE(player.window.Messages().WaitFor(WM_APP_MEDIA_PAUSED, 10s));
     EXPECT_EQ(PictureOfFrame(77), player.window.LastPattern());
     EXPECT_EQ(77, GetCurrentFrame(player.ctx));
+}
+
+TEST_F(FrameAccuracy, AfterASeekFromAStoppedClockThePositionIsTheTargetAtOnce) {
+    EnginePlayer player;
+    ASSERT_TRUE(player.Open(movie_));
+    EXPECT_EQ(0, GetCurrentFrame(player.ctx));
+    // The session stopped under the engine: its clock reads 0, as it does during a preroll.
+    ASSERT_TRUE(playback::Succeeded(player.ctx.Graph->Player->Session()->Stop()));
+    const playback::PresentationClock* clock = player.ctx.Graph->Player->Clock();
+    ASSERT_NE(nullptr, clock);
+    for (int i = 0; i < 1000 && clock->GetState() != playback::PresentationClock::State::Stopped;
+         ++i) {
+        std::this_thread::sleep_for(1ms);
+    }
+    EXPECT_EQ(0, GetCurrentFrame(player.ctx));
+    // The clock reads 0 until the session has prerolled and started it; asked before that,
+    // the position is the frame the seek goes to.
+    player.window.Messages().Clear();
+    ASSERT_TRUE(SeekToFrame(player.ctx, 50));
+    EXPECT_EQ(50, GetCurrentFrame(player.ctx));
+    ASSERT_TRUE(player.window.Messages().WaitFor(WM_APP_MEDIA_PAUSED, 10s));
+    EXPECT_EQ(50, GetCurrentFrame(player.ctx));
+    ASSERT_TRUE(player.Seek(0));
+    EXPECT_EQ(0, GetCurrentFrame(player.ctx));
 }
 
 TEST_F(FrameAccuracy, SaveJpegAndTheFrameCommandWriteThePictureOfTheFrameAtTheMoviesSize) {

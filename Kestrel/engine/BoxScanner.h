@@ -122,8 +122,11 @@ public:
     platform::FileMapping File; // the open file and its read-only mapping
     uint64_t Granularity = 0;
     int32_t ViewCount = 0;
-    // hMutexFind: held for the whole of one walk. A scanner that was never prepared (the
-    // loaded slot's) has none and walks without it.
+    // hMutexFind guards this scanner's file, mapping and walk state: held for the whole of
+    // one walk by whichever thread walks (the main window's under hFileMutex, a prefetch
+    // worker under hCacheFileMutex), so it comes after both in the lock order; nothing is
+    // taken while it is held. A scanner that was never prepared (the loaded slot's) has
+    // none and walks without it.
     std::unique_ptr<platform::PlainNamedMutex> FindLock;
     float FramePeriod = 0.0f; // milliseconds per frame as the stts walk found it
     float FramePeriodCopy = 0.0f;
@@ -155,8 +158,9 @@ struct ScannerSlot {
     std::atomic<int> PrefetchBusy{0};
 
     // The file a prefetch is working on. Written by the prefetch worker and compared by
-    // LoadSensorData on the main thread, so it is only touched under its own small lock
-    // (a leaf: nothing else is taken while it is held).
+    // LoadSensorData and IsPrefetching on the main thread, so it is only touched under its
+    // own small lock, pendingLock_ (a leaf: nothing else is taken while it is held; the
+    // worker takes it inside hCacheFileMutex, the main thread inside hFileMutex).
     void SetPendingPath(const std::filesystem::path& path);
     bool PendingPathIs(const std::filesystem::path& path) const;
     std::filesystem::path PendingPathCopy() const;

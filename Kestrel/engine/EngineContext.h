@@ -72,11 +72,19 @@ struct EngineContext {
     std::unique_ptr<OverlayFontSpec> OverlayFont;
 
     // Locks. Order where several are held: the main window's, then hFileMutex, then
-    // hCacheFileMutex, then a scanner's hMutexFind.
-    // hFileMutex: every engine slot that touches files or the player, and every reader of
-    // the displayed slot's samples. Re-entrant for its owner.
+    // hCacheFileMutex, then a scanner's hMutexFind, then the player's locks (CPlayer.h).
+    // hFileMutex guards the displayed and loaded slots, the playback graph and the fields
+    // the slots change. Taken by every slot that touches files or the player (on the main
+    // window's thread), by the main window when it moves the loaded slot's lists into the
+    // displayed slot, and by every reader of the displayed slot's samples. Re-entrant for
+    // its owner: slots take it again inside themselves. The outermost engine lock; the
+    // prefetch workers never take it.
     std::unique_ptr<platform::RecursiveNamedMutex> FileMutex;
-    // hCacheFileMutex: the prefetch slot, held by a prefetch for its whole decoding.
+    // hCacheFileMutex guards the prefetch slot's scanner and lists. Held by
+    // PrefetchSensorData (on a worker) for its whole decoding and by LoadSensorData while
+    // it decides and moves, inside hFileMutex. PrefetchSensorData, LoadSensorData and
+    // Shutdown also take it and release it at once, only to wait until a running prefetch
+    // has ended (after asking it to give up through the slot's Cancel flag).
     std::unique_ptr<platform::PlainNamedMutex> CacheFileMutex;
 
     // Data slots

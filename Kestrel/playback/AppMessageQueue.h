@@ -29,7 +29,9 @@ class AppMessageQueue : public MessageTarget {
     void Clear();
 
   private:
-    std::mutex lock_; // guards messages_
+    // Guards messages_. Taken by any thread that posts and by the reader that waits for a
+    // message; a leaf.
+    std::mutex lock_;
     std::condition_variable posted_;
     std::deque<PostedMessage> messages_;
 };

@@ -51,7 +51,9 @@ class AudioRenderer {
     int rate_ = 0;
     std::vector<float> converted_;
 
-    mutable std::mutex volumeLock_; // guards volumes_ (set from the engine's thread)
+    // Guards volumes_: set from the engine's thread (inside the player lock), read by the
+    // audio callback's thread. A leaf.
+    mutable std::mutex volumeLock_;
     std::vector<float> volumes_;
 };
 

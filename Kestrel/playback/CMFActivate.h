@@ -22,7 +22,9 @@ class CMFActivate {
     MediaResult DetachObject();
 
   private:
-    std::mutex lock_; // guards presenter_
+    // Guards presenter_. Taken by the player when it makes, shuts down or drops the
+    // presenter; a leaf: the presenter is shut down after the lock is released.
+    std::mutex lock_;
     VideoWindow* window_;
     std::shared_ptr<VideoPresenter> presenter_;
 };

@@ -89,9 +89,10 @@ class CPlayer {
     VideoWindow* video_;
     MessageTarget* notify_;
 
-    // Player lock: the state, the session and its services, the flags and the volume.
-    // Taken after hFileMutex; the event thread takes it for each handler. Never held while
-    // waiting for the event thread.
+    // Player lock: guards the state, the session and its services, the flags and the
+    // volume. Taken by the engine's slots (inside hFileMutex) and by the event thread for
+    // each handler; the first of the player's locks: the session's, the presenter's and the
+    // audio renderer's are taken inside it. Never held while waiting for the event thread.
     mutable std::recursive_mutex lock_;
     int state_ = kClosed;
     int mediaFoundationStarted_ = 1;
@@ -109,6 +110,8 @@ class CPlayer {
     std::thread eventThread_;
 
     // The close event: auto-reset, set by the event thread when the session has closed.
+    // closeLock_ guards closed_ and exists only for the closing thread to wait on the event
+    // thread; a leaf, taken without the player lock.
     std::mutex closeLock_;
     std::condition_variable closeSignal_;
     bool closed_ = false;

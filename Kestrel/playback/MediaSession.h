@@ -117,8 +117,10 @@ class MediaSession : public PresenterEventSink {
     PresentationClock clock_;
     VideoMixer mixer_;
 
-    // Session lock: the command queue, holds, the wake flag and the branch pointers. A leaf:
-    // the session thread never calls out while holding it.
+    // Session lock: guards the command queue, holds, the wake flag and the branch pointers.
+    // Taken by callers posting commands (the engine's thread, inside the player lock) and by
+    // the session thread between steps. A leaf: the session thread never calls out while
+    // holding it.
     mutable std::mutex lock_;
     std::condition_variable wake_;
     std::deque<Command> commands_;

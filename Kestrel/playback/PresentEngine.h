@@ -53,7 +53,10 @@ class PresentEngine {
                             const AlphaBitmap& bitmap);
 
   private:
-    mutable std::mutex lock_; // guards every member below
+    // Guards every member below. Taken by the presenting thread, which draws into the video
+    // window while holding it (the window's own lock comes after it), and by the engine's
+    // thread to set the destination and the overlay.
+    mutable std::mutex lock_;
     VideoWindow* window_ = nullptr;
     Rect destination_;
     std::optional<AlphaBitmap> bitmap_;

@@ -38,13 +38,15 @@ class PresentationClock {
     using WallClock = std::chrono::steady_clock;
     int64_t TimeLocked(WallClock::time_point now) const;
 
-    mutable std::mutex lock_; // guards every member below
+    // Guards every member below. Read from every thread (the engine's, the session's, the
+    // scheduler's inside its own lock); a leaf: nothing is taken while it is held.
+    mutable std::mutex lock_;
     State state_ = State::Stopped;
     int64_t anchorTime_ = 0;           // media time at anchorWall_
     WallClock::time_point anchorWall_; // when the clock last started or changed rate
     float rate_ = 1.0f;
-    int expectedStarts_ = 0;        // starts asked for that have not reached the clock
-    int64_t expectedPosition_ = 0;  // the position of the last of them
+    int expectedStarts_ = 0;       // starts asked for that have not reached the clock
+    int64_t expectedPosition_ = 0; // the position of the last of them
 };
 
 } // namespace kestrel::playback

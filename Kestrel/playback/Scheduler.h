@@ -65,7 +65,10 @@ class Scheduler {
 
     PresentCallback present_;
 
-    mutable std::mutex lock_;         // guards every member below
+    // Guards every member below. Taken by the scheduler's thread and by the presenter when
+    // it queues, flushes or wakes it; the clock's lock is taken inside it, and samples are
+    // presented without it.
+    mutable std::mutex lock_;
     std::condition_variable wake_;    // a message was posted
     std::condition_variable flushed_; // a flush was carried out
     std::deque<SamplePtr> queue_;

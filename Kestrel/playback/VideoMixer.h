@@ -40,7 +40,10 @@ class VideoMixer {
   private:
     void Wake();
 
-    mutable std::mutex lock_; // guards every member below
+    // Guards every member below. Taken by the session thread, which hands it decoded
+    // frames, and by the presenter, which takes them; a leaf: the wake callback is called
+    // without it.
+    mutable std::mutex lock_;
     AVFrame* frame_ = nullptr;
     bool holding_ = false;
     int64_t time_ = 0;

@@ -139,8 +139,11 @@ class VideoPresenter {
     PresentEngine presentEngine_;
     Scheduler scheduler_;
 
-    // Object lock: render state, step state, flags, format, services. Re-entrant because
-    // a sample presented at once can come back and pull the next frame on the same thread.
+    // Object lock: guards render state, step state, flags, format, services. Taken by the
+    // session thread, the scheduler's thread and the engine's thread (inside the player
+    // lock); the pool lock, the presented lock and the present engine's lock come after it.
+    // Re-entrant because a sample presented at once can come back and pull the next frame
+    // on the same thread.
     mutable std::recursive_mutex objectLock_;
     RenderState renderState_ = RenderState::Shutdown;
     FrameStep stepState_ = FrameStep::None;
@@ -161,12 +164,16 @@ class VideoPresenter {
     PresenterEventSink* sink_ = nullptr;
     std::atomic<int> processOnSampleFree_{1};
 
-    // Pool lock: the free list, the token and the counters.
+    // Pool lock: guards the free list, the token and the counters. Taken inside the object
+    // lock or alone (a freed sample returns to the pool before the object lock is taken);
+    // nothing is taken inside it.
     mutable std::mutex poolLock_;
     SamplePool pool_;
     uint32_t token_ = 0;
 
-    // Presented lock (a leaf): the sample on the screen, kept for repaint and capture.
+    // Presented lock (a leaf): guards the sample on the screen, kept for repaint and
+    // capture. Taken by the presenting thread and, inside the object lock, by repaint and
+    // capture on the engine's thread.
     mutable std::mutex presentedLock_;
     SamplePtr presented_;
 };

@@ -154,7 +154,13 @@ int main(int argc, char** argv) {
             RunFor(1000);
             return window.Engine()->PlayState != 2;
         });
-        step("seek to frame 90, 1 s", [&] {
+        // Playing from the stopped start: the session prerolls before its clock runs.
+        step("play from the start, 1 s", [&] {
+            window.OnCommand(CKestrelDlg::IdPlayPause);
+            RunFor(1000);
+            return window.Engine()->PlayState == 2;
+        });
+        step("seek to frame 90 while playing, 1 s", [&] {
             window.Transport().SeekTo(90);
             RunFor(1000);
             return true;

@@ -6,6 +6,7 @@
 // of the whole run.
 // Usage: viewer_ui_stall [DIR]   (DIR: where to make the card; a temporary folder otherwise)
 #include "CKestrelDlg.h"
+#include "ViewerBenchSupport.h"
 #include "mkrec/CardMaker.h"
 #include "sources/CFilerContainerDlg.h"
 // The transport's open state became queries when the controller was split by role; the
@@ -20,7 +21,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QStyleFactory>
 #include <QTimer>
 
@@ -36,6 +36,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using kestrel::CKestrelDlg;
+using kestrel::bench::PumpUntil;
+using kestrel::bench::RunFor;
 
 // The longest gap between two ticks of a 5 ms timer since the last Reset.
 class GapRecorder {
@@ -67,23 +69,6 @@ class GapRecorder {
     qint64 last_ = 0;
     qint64 worst_ = 0;
 };
-
-void RunFor(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    }
-    return true;
-}
 
 bool Loaded(CKestrelDlg& window, int row) {
     const auto& t = window.Transport();

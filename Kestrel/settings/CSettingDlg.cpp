@@ -6,11 +6,15 @@
 #include "skin/CSkinCheckButton.h"
 #include "skin/SkinPictures.h"
 
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QStringList>
 #include <QtGlobal>
+
+#include <iterator>
 
 extern "C" {
 #include <libavutil/avutil.h>
@@ -86,11 +90,11 @@ CSettingDlg::CSettingDlg(QWidget* owner) : CSkinDialog(owner), owner_(owner) {
     version_->show();
 
     // The keys do not fit the version text's three lines; they go under its group box.
-    keys_ = new QLabel(KeyLines(), this);
+    keys_ = new QLabel(this);
     keys_->setObjectName(QStringLiteral("KeysText"));
     keys_->setFont(SharedFonts::Font10());
     keys_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    keys_->setWordWrap(true);
+    keys_->setText(KeyLines(QFontMetrics(keys_->font()), 418));
     keys_->setGeometry(20, 308, 418, 84);
     keys_->show();
 
@@ -117,17 +121,38 @@ QString CSettingDlg::VersionLines() {
              QString::fromLatin1(qVersion()), QString::fromLatin1(av_version_info()));
 }
 
-QString CSettingDlg::KeyLines() {
+QStringList CSettingDlg::KeyEntries() {
     // The command names are the buttons' own texts; volume and full screen have none.
     const bool english = LanguageRow == 1;
     const QString volume = english ? QStringLiteral("volume") : QStringLiteral("音量");
     const QString fullScreen =
         english ? QStringLiteral("full screen") : QStringLiteral("フルスクリーン");
-    return QStringLiteral("Space %1/%2   Home %3   PgUp/PgDn %4/%5   , .  %6   ←/→ 5 s   "
-                          "↑/↓ %7   [ ] %8/%9   F/Esc %10   V %11   Ctrl+O %12")
-        .arg(UiQText(12), UiQText(11), UiQText(20), UiQText(13), UiQText(9), UiQText(6), volume,
-             UiQText(17), UiQText(4))
-        .arg(fullScreen, UiQText(140), UiQText(10));
+    const QString entries[] = {
+        QStringLiteral("Space %1/%2").arg(UiQText(12), UiQText(11)),
+        QStringLiteral("Home %1").arg(UiQText(20)),
+        QStringLiteral("PgUp/PgDn %1/%2").arg(UiQText(13), UiQText(9)),
+        QStringLiteral(", . %1").arg(UiQText(6)),
+        QStringLiteral("← → 5 s"),
+        QStringLiteral("↑ ↓ %1").arg(volume),
+        QStringLiteral("[ ] %1/%2").arg(UiQText(17), UiQText(4)),
+        QStringLiteral("F/Esc %1").arg(fullScreen),
+        QStringLiteral("V %1").arg(UiQText(140)),
+        QStringLiteral("Ctrl+O %1").arg(UiQText(10)),
+    };
+    return QStringList(std::begin(entries), std::end(entries));
+}
+
+QString CSettingDlg::KeyLines(const QFontMetrics& metrics, int width) {
+    // Lines are broken between entries only, so that a key stays beside its command.
+    const QString gap = QStringLiteral("   ");
+    QStringList lines;
+    for (const QString& entry : KeyEntries()) {
+        if (!lines.isEmpty() && metrics.horizontalAdvance(lines.back() + gap + entry) <= width)
+            lines.back() += gap + entry;
+        else
+            lines << entry;
+    }
+    return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace kestrel

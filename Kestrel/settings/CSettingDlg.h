@@ -6,9 +6,11 @@
 #include "skin/CSkinDialog.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 
+class QFontMetrics;
 class QGroupBox;
 class QLabel;
 
@@ -42,8 +44,10 @@ class CSettingDlg : public CSkinDialog {
     // The version text: "version 2.0.0.0", then Kestrel's own version and the libraries it
     // runs on.
     static QString VersionLines();
-    // The keys of the main window, for the line under the version text.
-    static QString KeyLines();
+    // The keys of the main window and their commands, one entry each.
+    static QStringList KeyEntries();
+    // The entries in lines of at most `width` pixels, for the text under the version text.
+    static QString KeyLines(const QFontMetrics& metrics, int width);
 
   private:
     void OnToggle(int index);

@@ -6,6 +6,8 @@
 #include "jobs/CJobController.h"
 #include "jobs/CJoinCommand.h"
 #include "jobs/CSnapshotCommand.h"
+#include "settings/CSettingDlg.h"
+#include "settings/EventMarkerToggles.h"
 #include "settings/SettingsStore.h"
 #include "shell/AppEvent.h"
 #include "shell/SharedFonts.h"
@@ -24,6 +26,8 @@
 #include "sources/CFilerContainerDlg.h"
 #include "sources/CSourceOpenDlg.h"
 #include "transport/CTransportController.h"
+#include "update/CInetConnectionAsync.h"
+#include "update/UpdateSite.h"
 #include "video/CMovieStatic.h"
 #include "video/VideoModeHandler.h"
 #include "views/CGSensorDlg.h"
@@ -90,6 +94,7 @@ CKestrelDlg::CKestrelDlg(QWidget* parent)
       programPath_(QCoreApplication::applicationFilePath()) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     resize(MainLayout::kWindowSize);
+    updateCheck_ = std::make_unique<CInetConnectionAsync>();
 }
 
 CKestrelDlg::~CKestrelDlg() {
@@ -125,6 +130,7 @@ bool CKestrelDlg::Initialise(const std::filesystem::path& startPath) {
         WriteSetting("DISPLAY", "INFOCHECK", "31");
         WriteSetting("DISPLAY", "ASPECT", "on");
         WriteSetting("DISPLAY", "VOLUME", "65535");
+        UpdateSite::WriteDefaults();
     }
 
     StartEngine();
@@ -246,12 +252,11 @@ void CKestrelDlg::CreateButtons() {
 }
 
 void CKestrelDlg::CreatePopups() {
-    settingsDlg_ = new CSkinDialog(this);
+    settingsDlg_ = new CSettingDlg(this);
     settingsDlg_->setObjectName(QStringLiteral("SettingsDialog"));
-    settingsDlg_->setWindowTitle(UiQText(124)); // 設定
-    settingsDlg_->resize(360, 240);
-    settingsDlg_->CreateCloseButton(2);
-    settingsDlg_->hide();
+    markerToggles_ = std::make_unique<EventMarkerToggles>(
+        [this](int entry, bool shown) { ShowGraphEntry(entry, shown); },
+        [this] { gsensor_->update(); }, [this] { SendEventPositions(); });
     obdPanel_ = new CObdDlg(this);
     obdPanel_->setObjectName(QStringLiteral("ObdPanel"));
     obdPanel_->setWindowTitle(UiQText(140)); // 車両情報
@@ -325,6 +330,8 @@ void CKestrelDlg::Shutdown() {
         return;
     shutDown_ = true;
     KillTimer(TimerHousekeeping);
+    // The update check gives up a fetch in progress and its notice goes with the window.
+    updateCheck_->Stop();
     if (!initialised_) {
         mutexCache_.reset();
         mutexCpSet_.reset();
@@ -721,6 +728,16 @@ void CKestrelDlg::OnFilterCommand(int index) {
     RefreshButtons();
 }
 
+void CKestrelDlg::ShowGraphEntry(int /*entry*/, bool /*shown*/) {
+    // The graph's event entries belong to the shown recording's data, which sets their
+    // visibility flags here.
+}
+
+void CKestrelDlg::SendEventPositions() {
+    // The event positions are rebuilt from the shown recording's entries and handed to the
+    // map bridge here.
+}
+
 void CKestrelDlg::OnOpenSource() {
     PauseUnlessPaused();
     StopPlayback();
@@ -766,6 +783,9 @@ void CKestrelDlg::OnAppMessage(int message, intptr_t wParam, intptr_t lParam) {
         break;
     case WM_APP_SOURCE_GONE:
         OnSourceGone();
+        break;
+    case WM_APP_SETTING_TOGGLE:
+        markerToggles_->OnToggle(wParam, lParam);
         break;
     case WM_APP_JOB_DONE:
     case WM_APP_JOB_PROGRESS:

@@ -42,7 +42,10 @@ class VideoModeHandler;
 class CLogoDlg;
 class CMovieStatic;
 class CSkinButton;
+class CSettingDlg;
 class CSkinDialog;
+class CInetConnectionAsync;
+class EventMarkerToggles;
 class CSkinProgressBarCtrl;
 class CSkinSliderCtrl;
 
@@ -143,7 +146,9 @@ class CKestrelDlg : public QWidget, public PlaybackHost, public VideoModeHost, p
     CInfoDlg* InfoView() const { return infoPanel_; }
     CGSensorDlg* GraphView() const { return gsensor_; }
     CFilerContainerDlg* FilerPanel() const { return filePanel_; }
-    CSkinDialog* SettingsDialog() const { return settingsDlg_; }
+    CSettingDlg* SettingsDialog() const { return settingsDlg_; }
+    // The once-a-run update check; the map bridge starts it on its first ready page.
+    CInetConnectionAsync& UpdateCheck() const { return *updateCheck_; }
     CSkinDialog* ObdPanel() const;
     CObdDlg* ObdView() const { return obdPanel_; }
     // What the map is given of the shown frame until the map itself shows it.
@@ -187,6 +192,10 @@ class CKestrelDlg : public QWidget, public PlaybackHost, public VideoModeHost, p
     void ShowPopup(QWidget* popup);
     void OpenStartSource(const std::filesystem::path& startPath);
     void OnFilterCommand(int index);
+    // A toggle of the settings dialog: graph entry `entry` shown or hidden on the graph and
+    // the map, then the map given the event positions again.
+    void ShowGraphEntry(int entry, bool shown);
+    void SendEventPositions();
 
     // PlaybackHost: what the transport asks of the window.
     void DecideMapOrLogo() override;
@@ -264,7 +273,7 @@ class CKestrelDlg : public QWidget, public PlaybackHost, public VideoModeHost, p
     CEmptyPanel* map_ = nullptr;
     CFilerContainerDlg* filePanel_ = nullptr;
     CLogoDlg* logo_ = nullptr;
-    CSkinDialog* settingsDlg_ = nullptr;
+    CSettingDlg* settingsDlg_ = nullptr;
     CObdDlg* obdPanel_ = nullptr;
     std::array<CSkinButton*, ButtonEnabling::kCount> buttons_{};
     std::array<CSkinButton*, 3> captions_{};
@@ -298,6 +307,8 @@ class CKestrelDlg : public QWidget, public PlaybackHost, public VideoModeHost, p
     std::unique_ptr<PlayerKeys> keys_;
     // The jobs use the transport: they go first.
     std::unique_ptr<CJobController> jobs_;
+    std::unique_ptr<EventMarkerToggles> markerToggles_;
+    std::unique_ptr<CInetConnectionAsync> updateCheck_;
 };
 
 } // namespace kestrel

@@ -16,7 +16,12 @@
 namespace kestrel {
 namespace {
 
-// Texts of the list export.
+// Texts of the list export. The file is data that spreadsheets and stored lists rely on, so it
+// is written with the Japanese texts whatever face the window shows.
+std::string_view CsvText(int slot) {
+    return UiTextTable::Text(0, slot);
+}
+
 constexpr int kHeaderSlots[] = {34, 33, 41, 40, 42, 39, 38, 36, 32};
 constexpr int kTextHighQuality = 59;
 constexpr int kTextLowQuality = 60;
@@ -128,7 +133,7 @@ class Cp932Encoder {
 std::string CsvHeaderLine() {
     std::string line;
     for (int slot : kHeaderSlots)
-        line += UiText(slot);
+        line += CsvText(slot);
     return line + "\r\n";
 }
 
@@ -152,7 +157,7 @@ std::string CsvLine(EngineContext& ctx, const RecordingEntry& entry) {
     const std::string sizeClass = SizeClass(size.Height);
     std::string quality;
     if (!sizeClass.empty()) {
-        quality = UiText(header.PictureLetter == 'H' ? kTextHighQuality : kTextLowQuality);
+        quality = CsvText(header.PictureLetter == 'H' ? kTextHighQuality : kTextLowQuality);
     }
     const bool noRecord = start.Year == 0;
 
@@ -163,10 +168,10 @@ std::string CsvLine(EngineContext& ctx, const RecordingEntry& entry) {
                             : Format("%02d:%02d:%02d", start.Hour, start.Minute, start.Second));
     line += ',' + Format("%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60, seconds % 60);
     line +=
-        ',' + std::string(timeLapse ? UiText(kTextParkingTimeLapse) : KindLabel(entry.FileName));
+        ',' + std::string(timeLapse ? CsvText(kTextParkingTimeLapse) : KindLabel(entry.FileName));
     line += ',' + sizeClass;
     line += ',' + quality;
-    line += ',' + (timeLapse ? std::string(UiText(kTextTimeLapse)) : Format("%.0ffps", fps));
+    line += ',' + (timeLapse ? std::string(CsvText(kTextTimeLapse)) : Format("%.0ffps", fps));
     line += ',' + Format("%lluMB", static_cast<unsigned long long>(tree->Size / 1048576));
     return line + "\r\n";
 }

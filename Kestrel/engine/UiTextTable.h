@@ -1,6 +1,6 @@
 #pragma once
-// The texts the user interface shows: two rows of 260 slots, slots 0..152 used. Both rows
-// hold the same Japanese texts; the row in use follows the user's language.
+// The texts the user interface shows: two rows of 260 slots, slots 0..152 used. Row 0 holds
+// the Japanese texts, row 1 the English ones; the row in use follows the user's language.
 #include <cstddef>
 #include <string_view>
 
@@ -11,10 +11,11 @@ class UiTextTable {
     static constexpr size_t kRows = 2;
     static constexpr size_t kSlots = 260;
     static constexpr size_t kUsedSlots = 153;
-    // The language identifier of US English, which selects row 1.
+    // The language identifier that selects row 1 (the one of US English, which stands for
+    // every English locale).
     static constexpr int kUsEnglish = 1033;
 
-    // Row 1 for US English, row 0 for every other language.
+    // Row 1 for English, row 0 for every other language.
     static int RowForLanguage(int languageId) { return languageId == kUsEnglish ? 1 : 0; }
 
     // Text `slot` of `row`; a slot without a text (or outside the table) gives "".

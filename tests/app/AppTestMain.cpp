@@ -1,12 +1,18 @@
 // The viewer's tests run inside one QApplication on a virtual X server. Listing the tests needs
-// no display, so the application is made only when tests are run.
+// no display, so the application is made only when tests are run. The window's face follows the
+// user's locale; the tests expect the Japanese one unless they choose the English one themselves.
 #include <QApplication>
 #include <QStyleFactory>
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
+    ::unsetenv("LC_ALL");
+    ::unsetenv("LC_MESSAGES");
+    ::setenv("LANG", "C.UTF-8", 1);
     if (GTEST_FLAG_GET(list_tests))
         return RUN_ALL_TESTS();
     QApplication app(argc, argv);

@@ -2,6 +2,7 @@
 // to the build's screenshots folder.
 #include "AppTestSupport.h"
 #include "CKestrelDlg.h"
+#include "settings/CSettingDlg.h"
 #include "shell/UiQText.h"
 #include "skin/CLogoDlg.h"
 #include "skin/CMsgBox.h"
@@ -51,6 +52,9 @@ TEST(Screenshot, MessageBoxAndPopups) {
     EXPECT_TRUE(notice.grab().save(ShotPath("message-notice")));
     window.LogoPanel()->Variant = CLogoDlg::WithNotice;
     EXPECT_TRUE(window.LogoPanel()->grab().save(ShotPath("logo-offline")));
+    window.OnCommand(CKestrelDlg::IdSettings);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.SettingsDialog()));
+    EXPECT_TRUE(window.SettingsDialog()->grab().save(ShotPath("settings")));
 }
 
 } // namespace

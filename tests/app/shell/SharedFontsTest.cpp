@@ -1,7 +1,6 @@
 // The shared fonts: the height rule, and a face that really draws the Japanese texts.
 #include "shell/SharedFonts.h"
 #include "shell/UiQText.h"
-#include "shell/UserLanguage.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -50,20 +49,6 @@ TEST(SharedFonts, TheFaceDrawsJapanese) {
                 << "UI text " << slot << " in " << raw.familyName().toStdString();
         }
     }
-}
-
-TEST(UserLanguage, UsEnglishSelectsTheSecondRowWithTheSameTexts) {
-    EXPECT_EQ(UserLanguage::IdOf(QLocale(QLocale::English, QLocale::UnitedStates)), 1033);
-    EXPECT_EQ(UserLanguage::IdOf(QLocale(QLocale::English, QLocale::UnitedKingdom)), 0);
-    EXPECT_EQ(UserLanguage::IdOf(QLocale(QLocale::Japanese, QLocale::Japan)), 1041);
-    const int row = UiTextTable::RowForLanguage(
-        UserLanguage::IdOf(QLocale(QLocale::English, QLocale::UnitedStates)));
-    EXPECT_EQ(row, 1);
-    for (int slot = 0; slot < 153; ++slot) {
-        EXPECT_EQ(UiTextTable::Text(1, slot), UiTextTable::Text(0, slot)) << slot;
-        EXPECT_FALSE(UiTextTable::Text(0, slot).empty()) << slot;
-    }
-    EXPECT_TRUE(UiTextTable::Text(0, 153).empty());
 }
 
 } // namespace

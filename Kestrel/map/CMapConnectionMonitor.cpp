@@ -1,5 +1,6 @@
 #include "map/CMapConnectionMonitor.h"
 
+#include "map/MapTileSettings.h"
 #include "map/WebEngineRuntime.h"
 
 #include <QDir>
@@ -63,6 +64,8 @@ bool CMapConnectionMonitor::Probe() {
     QNetworkRequest request(probeUrl_);
     request.setRawHeader("Accept", "*/*");
     request.setHeader(QNetworkRequest::UserAgentHeader, WebEngineRuntime::UserAgent());
+    request.setRawHeader("Referer", probeUrl_.adjusted(QUrl::RemovePath).toEncoded() +
+                                        MapTileSettings::kRefererPath);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
     request.setTransferTimeout(kProbeTimeoutMs);
     QNetworkReply* reply = network.head(request);

@@ -14,8 +14,9 @@ struct MapTileSettings {
     static constexpr const char* kDefaultAttribution =
         "&copy; <a href=\"https://www.openstreetmap.org/copyright\">OpenStreetMap</a> "
         "contributors";
-    // Sent with every tile request, as tile servers' usage policies ask of a program.
-    static constexpr const char* kReferer = "https://kestrel.invalid/map/";
+    // The path of the Referer sent with every tile request (on the server's own origin), as
+    // tile servers' usage policies ask of a program.
+    static constexpr const char* kRefererPath = "/kestrel-map";
 
     QString UrlTemplate;
     QString Attribution;

@@ -3,6 +3,8 @@
 #include "map/MapTileSettings.h"
 #include "map/WebEngineRuntime.h"
 
+#include <QUrl>
+
 namespace kestrel {
 
 TileRequestInterceptor::TileRequestInterceptor(QObject* parent)
@@ -13,7 +15,13 @@ void TileRequestInterceptor::interceptRequest(QWebEngineUrlRequestInfo& info) {
     if (scheme != QStringLiteral("http") && scheme != QStringLiteral("https"))
         return;
     info.setHttpHeader("User-Agent", userAgent_);
-    info.setHttpHeader("Referer", MapTileSettings::kReferer);
+    // The engine refuses a referrer from another site, so the map names itself by a path on
+    // the tile server's own origin.
+    const QUrl url = info.requestUrl();
+    info.setHttpHeader("Referer", url.adjusted(QUrl::RemovePath | QUrl::RemoveQuery |
+                                               QUrl::RemoveFragment)
+                                          .toEncoded() +
+                                      MapTileSettings::kRefererPath);
 }
 
 } // namespace kestrel

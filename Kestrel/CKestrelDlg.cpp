@@ -14,6 +14,7 @@
 #include "engine/RecordingCatalogue.h"
 #include "map/CGoogleMapDlg2.h"
 #include "map/CGoogleMapDlgWrap.h"
+#include "map/MapTileSettings.h"
 #include "map/WebEngineRuntime.h"
 #include "views/ShownRecording.h"
 #include "skin/CLogoDlg.h"
@@ -130,6 +131,7 @@ bool CKestrelDlg::Initialise(const std::filesystem::path& startPath) {
         WriteSetting("DISPLAY", "INFOCHECK", "31");
         WriteSetting("DISPLAY", "ASPECT", "on");
         WriteSetting("DISPLAY", "VOLUME", "65535");
+        MapTileSettings::WriteDefaults();
     }
 
     StartEngine();

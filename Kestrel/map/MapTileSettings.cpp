@@ -7,20 +7,25 @@ namespace kestrel {
 
 MapTileSettings MapTileSettings::Load() {
     MapTileSettings tiles;
-    std::string url = ReadPathSetting("MAP", "TILE_URL");
+    const std::string url = ReadPathSetting("MAP", "TILE_URL");
     if (url.empty()) {
-        url = kDefaultUrl;
-        WriteSetting("MAP", "TILE_URL", url);
-        WriteSetting("MAP", "TILE_ATTRIBUTION", kDefaultAttribution);
+        tiles.UrlTemplate = QString::fromLatin1(kDefaultUrl);
+        tiles.Attribution = QString::fromLatin1(kDefaultAttribution);
+    } else {
+        tiles.UrlTemplate = QString::fromStdString(url);
+        tiles.Attribution = QString::fromStdString(ReadPathSetting("MAP", "TILE_ATTRIBUTION"));
     }
-    tiles.UrlTemplate = QString::fromStdString(url);
-    tiles.Attribution = QString::fromStdString(ReadPathSetting("MAP", "TILE_ATTRIBUTION"));
     const QString session = qEnvironmentVariable("KESTREL_TILE_URL");
     if (!session.isEmpty()) {
         tiles.UrlTemplate = session;
         tiles.Attribution = qEnvironmentVariable("KESTREL_TILE_ATTRIBUTION");
     }
     return tiles;
+}
+
+void MapTileSettings::WriteDefaults() {
+    WriteSetting("MAP", "TILE_URL", kDefaultUrl);
+    WriteSetting("MAP", "TILE_ATTRIBUTION", kDefaultAttribution);
 }
 
 QString MapTileSettings::LocalFolder() const {

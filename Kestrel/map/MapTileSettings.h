@@ -21,8 +21,10 @@ struct MapTileSettings {
     QString UrlTemplate;
     QString Attribution;
 
-    // Reads the settings, writing the defaults of keys that are missing.
+    // Reads the settings; a missing template is the default one.
     static MapTileSettings Load();
+    // The first run's [MAP] section, so that the user finds where to change the tiles.
+    static void WriteDefaults();
 
     bool IsLocalFolder() const { return UrlTemplate.startsWith(QStringLiteral("file:")); }
     // The folder of a file:// template (the part before the first placeholder).

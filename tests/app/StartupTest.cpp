@@ -24,7 +24,9 @@ TEST(Startup, FirstRunWritesTheDefaultsInTheWorkingDirectory) {
     CKestrelDlg window;
     ASSERT_TRUE(window.Initialise());
     EXPECT_EQ(Slurp(dir.Path() / "Default_Folder.ini"),
-              "[DISPLAY]\nINFOCHECK=31\nASPECT=on\nVOLUME=65535\n");
+              "[DISPLAY]\nINFOCHECK=31\nASPECT=on\nVOLUME=65535\n[MAP]\nTILE_URL=https://"
+              "tile.openstreetmap.org/{z}/{x}/{y}.png\nTILE_ATTRIBUTION=&copy; <a href=\""
+              "https://www.openstreetmap.org/copyright\">OpenStreetMap</a> contributors\n");
     EXPECT_EQ(SettingsStore::SettingsFolder(), dir.Path());
     EXPECT_EQ(window.Volume(), 65535);
     EXPECT_EQ(window.VolumeSlider()->Value(), 65535) << "the volume slider stands at the maximum";

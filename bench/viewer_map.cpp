@@ -93,12 +93,12 @@ int main(int argc, char** argv) {
         clock.restart();
         bridge.CreateMapTrack(0);
         page->runJavaScript(QStringLiteral("serial(() => { window.__drawn = true; })"));
-        PumpUntil([&] { return EvalTrue(page, QStringLiteral("window.__drawn === true")); },
-                  20000);
+        PumpUntil([&] { return EvalTrue(page, QStringLiteral("window.__drawn === true")); }, 20000);
         ms = static_cast<double>(clock.nsecsElapsed()) / 1e6;
     }
     const bool lines = EvalTrue(
-        page, QStringLiteral("orbitgrplist.grpline.length > 0 && orbitgrplist.histline.length > 0"));
+        page,
+        QStringLiteral("orbitgrplist.grpline.length > 0 && orbitgrplist.histline.length > 0"));
 
     // One tick: the shown position and the periodic step, the track already drawn.
     bridge.TrackDrawn = true;

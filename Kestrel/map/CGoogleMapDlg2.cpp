@@ -22,9 +22,8 @@ CGoogleMapDlg2::~CGoogleMapDlg2() {
 void CGoogleMapDlg2::CreateBrowserOnce() {
     if (Browser.CreationStarted() || !Bridge)
         return;
-    Browser.CreateBrowser(this, Bridge, Bridge->Tiles().IsLocalFolder()
-                                            ? Bridge->Tiles().LocalFolder()
-                                            : QString());
+    Browser.CreateBrowser(
+        this, Bridge, Bridge->Tiles().IsLocalFolder() ? Bridge->Tiles().LocalFolder() : QString());
 }
 
 void CGoogleMapDlg2::showEvent(QShowEvent* event) {

@@ -1,9 +1,9 @@
 #include "map/CGoogleMapDlgWrap.h"
 
-#include "shell/AppEvent.h"
 #include "engine/EngineContext.h"
 #include "map/CGoogleMapDlg2.h"
 #include "map/CMapConnectionMonitor.h"
+#include "shell/AppEvent.h"
 
 #include <QWidget>
 
@@ -18,8 +18,8 @@ constexpr int kPaused = 3;
 } // namespace
 
 CGoogleMapDlgWrap::CGoogleMapDlgWrap(CGoogleMapDlg2* dialog, EngineContext& engine,
-                                     platform::RecursiveNamedMutex& cpSetMutex,
-                                     QObject* mainWindow, MapTileSettings tiles)
+                                     platform::RecursiveNamedMutex& cpSetMutex, QObject* mainWindow,
+                                     MapTileSettings tiles)
     : dialog_(dialog), engine_(engine), cpSet_(cpSetMutex), mainWindow_(mainWindow),
       tiles_(std::move(tiles)) {
     if (dialog_)
@@ -126,8 +126,7 @@ QString CGoogleMapDlgWrap::GetRelJpgNum() {
     return QString::number(CurrentFrame);
 }
 
-void CGoogleMapDlgWrap::OnClickCrashPoint(int, int, int ipos, int, double, double, double,
-                                          double) {
+void CGoogleMapDlgWrap::OnClickCrashPoint(int, int, int ipos, int, double, double, double, double) {
     PostAppEvent(mainWindow_, WM_APP_MAP_PICKED, 0, ipos);
 }
 
@@ -205,8 +204,7 @@ bool CGoogleMapDlgWrap::ShowMap(bool show) {
     return true;
 }
 
-void CGoogleMapDlgWrap::SetMapPosition(int frame, bool valid, double latitude,
-                                       double longitude) {
+void CGoogleMapDlgWrap::SetMapPosition(int frame, bool valid, double latitude, double longitude) {
     CurrentFrame = frame;
     if (valid && dialog_) {
         dialog_->MapLatitude = latitude;

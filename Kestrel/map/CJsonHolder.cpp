@@ -13,8 +13,8 @@ QString CJsonHolder::Get(const QString& key) {
 QString CJsonHolder::Serialize() const {
     QString text = QStringLiteral("{");
     for (const auto& [key, entry] : entries_) {
-        text += QLatin1Char('"') + key + QStringLiteral("\":\"") + entry.first +
-                QLatin1Char('"') + entry.second;
+        text += QLatin1Char('"') + key + QStringLiteral("\":\"") + entry.first + QLatin1Char('"') +
+                entry.second;
     }
     text += QLatin1Char('}');
     return text;

@@ -45,8 +45,7 @@ class CWebView2Holder : public QObject {
     // the page's message listeners; false without a browser.
     bool PostUpdate(const QString& status, double lat, double lng);
     // The text PostUpdate sends for these values.
-    static QString UpdateMessage(CJsonHolder& json, const QString& status, double lat,
-                                 double lng);
+    static QString UpdateMessage(CJsonHolder& json, const QString& status, double lat, double lng);
     void Close();
 
     // A message from the page (chrome.webview.postMessage): its position and status are kept.

@@ -2,7 +2,28 @@
 
 #include "map/IHostWebViewFuncs.h"
 
+#include <QByteArray>
+
+#include <cstring>
+
 namespace kestrel {
+namespace {
+
+// A value array goes to the page as the base64 text of its doubles in the machine's order: one
+// string crosses the channel instead of one JSON number per value, and the page reads it
+// straight into a Float64Array.
+QVariant Packed(const QVariantList& values) {
+    QByteArray bytes(values.size() * static_cast<qsizetype>(sizeof(double)), '\0');
+    char* out = bytes.data();
+    for (const QVariant& v : values) {
+        const double d = v.toDouble();
+        std::memcpy(out, &d, sizeof d);
+        out += sizeof d;
+    }
+    return QString::fromLatin1(bytes.toBase64());
+}
+
+} // namespace
 
 QString HostWebViewObject::TestMethod(const QString& stringParameter, int integerParameter) {
     return QStringLiteral("TestMethod(") + stringParameter + QStringLiteral(", ") +
@@ -18,11 +39,14 @@ QString HostWebViewObject::JS2C_GetMapURL() {
 }
 
 QVariant HostWebViewObject::JS2C_GetGPSData() {
-    return funcs_ ? QVariant(funcs_->GetGPSData()) : QVariant();
+    return funcs_ ? Packed(funcs_->GetGPSData()) : QVariant();
 }
 
 QVariant HostWebViewObject::JS2C_GetGridData(const QString& unused) {
-    return funcs_ ? funcs_->GetGridData(unused) : QVariant();
+    if (!funcs_)
+        return {};
+    const QVariant grid = funcs_->GetGridData(unused);
+    return grid.isValid() ? Packed(grid.toList()) : QVariant();
 }
 
 QString HostWebViewObject::JS2C_GetRelJpgNum() {

@@ -22,9 +22,8 @@ class HostWebViewObject : public QObject {
     Q_INVOKABLE QVariant JS2C_GetGPSData();
     Q_INVOKABLE QVariant JS2C_GetGridData(const QString& unused);
     Q_INVOKABLE QString JS2C_GetRelJpgNum();
-    Q_INVOKABLE void JS2C_OnClickCrashPoint(int ifile, int igrid, int ipos, int valid,
-                                            double lat, double lng, double speed,
-                                            double direction);
+    Q_INVOKABLE void JS2C_OnClickCrashPoint(int ifile, int igrid, int ipos, int valid, double lat,
+                                            double lng, double speed, double direction);
     Q_INVOKABLE void JS2C_OnInitHtml();
     Q_INVOKABLE void JS2C_SetSend();
     Q_INVOKABLE QVariantMap JS2C_GetTileLayer();

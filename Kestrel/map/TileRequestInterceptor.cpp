@@ -18,10 +18,10 @@ void TileRequestInterceptor::interceptRequest(QWebEngineUrlRequestInfo& info) {
     // The engine refuses a referrer from another site, so the map names itself by a path on
     // the tile server's own origin.
     const QUrl url = info.requestUrl();
-    info.setHttpHeader("Referer", url.adjusted(QUrl::RemovePath | QUrl::RemoveQuery |
-                                               QUrl::RemoveFragment)
-                                          .toEncoded() +
-                                      MapTileSettings::kRefererPath);
+    info.setHttpHeader(
+        "Referer",
+        url.adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment).toEncoded() +
+            MapTileSettings::kRefererPath);
 }
 
 } // namespace kestrel

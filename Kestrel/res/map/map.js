@@ -54,14 +54,26 @@ function host(name, ...args) {
   });
 }
 
+// The host's value array: base64 text of its doubles, or a plain array of numbers.
+function valuesOf(data) {
+  if (typeof data === 'string') {
+    const text = atob(data);
+    const bytes = new Uint8Array(text.length - text.length % 8);
+    for (let i = 0; i < bytes.length; ++i)
+      bytes[i] = text.charCodeAt(i);
+    return new Float64Array(bytes.buffer);
+  }
+  return Array.isArray(data) ? Float64Array.from(data, Number) : null;
+}
+
 class PointList {
   constructor() { this.points = []; this.JpgNumList = []; }
 
   GetPoints(GridData) {
-    if (!g_isInitConnect || !Array.isArray(GridData))
+    if (!g_isInitConnect)
       return;
-    const values = Float64Array.from(GridData, Number);
-    if (values.length <= 1)
+    const values = valuesOf(GridData);
+    if (!values || values.length <= 1)
       return;
     for (let i = 0; i + 2 < values.length; i += 3) {
       this.points.push(L.latLng(values[i], values[i + 1]));

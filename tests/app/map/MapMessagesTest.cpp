@@ -18,9 +18,10 @@ TEST(MapMessages, UpdateMessageHasItsKeysInOrderAndClosesWithoutComma) {
     EXPECT_EQ(CWebView2Holder::UpdateMessage(json, QString(), 35.5, 139.25),
               QStringLiteral("{\"map_lat\":\"35.500000\",\"map_lng\":\"139.250000\","
                              "\"map_status\":\"\",\"val_command\":\"update\",\"val_end\":\"\"}"));
-    EXPECT_EQ(CWebView2Holder::UpdateMessage(json, QStringLiteral("stop"), -33.25, -70.5),
-              QStringLiteral("{\"map_lat\":\"-33.250000\",\"map_lng\":\"-70.500000\","
-                             "\"map_status\":\"stop\",\"val_command\":\"update\",\"val_end\":\"\"}"));
+    EXPECT_EQ(
+        CWebView2Holder::UpdateMessage(json, QStringLiteral("stop"), -33.25, -70.5),
+        QStringLiteral("{\"map_lat\":\"-33.250000\",\"map_lng\":\"-70.500000\","
+                       "\"map_status\":\"stop\",\"val_command\":\"update\",\"val_end\":\"\"}"));
 }
 
 TEST(MapMessages, ParseKeepsQuotedPairsOnly) {

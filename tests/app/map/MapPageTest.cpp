@@ -28,7 +28,8 @@ struct Point {
 class MapPage : public ::testing::Test {
   protected:
     void SetUp() override {
-        env_ = std::make_unique<test::ScopedEnv>("KESTREL_TILE_URL", tiles_.Template().toStdString());
+        env_ =
+            std::make_unique<test::ScopedEnv>("KESTREL_TILE_URL", tiles_.Template().toStdString());
         engine_.Ready = 1;
         window_.resize(452, 392);
         dialog_ = new CGoogleMapDlg2(&window_);
@@ -39,9 +40,7 @@ class MapPage : public ::testing::Test {
         ASSERT_TRUE(PumpUntil([&] { return bridge_->PageReady == 1; }, 15000));
         ASSERT_TRUE(PumpUntil([&] { return bridge_->IsConnected() == 1; }, 5000));
     }
-    void TearDown() override {
-        bridge_.reset();
-    }
+    void TearDown() override { bridge_.reset(); }
     QWebEnginePage* Page() { return dialog_->Browser.View()->page(); }
 
     static GpsSampleList Samples(const std::vector<Point>& points, int valid = 1) {
@@ -115,13 +114,16 @@ TEST_F(MapPage, MarkerStandsOnThePointBeforeTheFrame) {
 
 TEST_F(MapPage, LongJumpsBreakTheTrackAndDrivenPartIsBlue) {
     // North-south steps: 0.0014 degrees starts a new segment, 0.0013 does not.
-    SetRecording({{35.0, 139.0, 0}, {35.0013, 139.0, 10}, {35.0027, 139.0, 20},
-                  {35.0040, 139.0, 30}, {35.0053, 139.0, 40}});
+    SetRecording({{35.0, 139.0, 0},
+                  {35.0013, 139.0, 10},
+                  {35.0027, 139.0, 20},
+                  {35.0040, 139.0, 30},
+                  {35.0053, 139.0, 40}});
     bridge_->CurrentFrame = 35; // the marker on the fourth point, inside the second segment
     Draw();
-    EXPECT_EQ(Queued(QStringLiteral(
-                  "JSON.stringify(orbitgrplist.orbitlist.map(s => [s.start, s.end]))")),
-              QVariant(QStringLiteral("[[0,1],[2,4]]")));
+    EXPECT_EQ(
+        Queued(QStringLiteral("JSON.stringify(orbitgrplist.orbitlist.map(s => [s.start, s.end]))")),
+        QVariant(QStringLiteral("[[0,1],[2,4]]")));
     auto lines = [&](const char* list) {
         return Queued(QStringLiteral("JSON.stringify(orbitgrplist.%1.map(l => [l.options.color, "
                                      "l.options.opacity, l.getLatLngs().length]))")
@@ -148,8 +150,7 @@ TEST_F(MapPage, EventMarkersComeInReverseOrderWithoutTheOneAtZero) {
         return e;
     };
     bridge_->SetEventCollector([&] {
-        return std::vector<MapEventMarker>{event(1, 11, 35.0001, 139.0001),
-                                           event(2, 22, 0.0, 0.0),
+        return std::vector<MapEventMarker>{event(1, 11, 35.0001, 139.0001), event(2, 22, 0.0, 0.0),
                                            event(5, 33, 35.0004, 139.0004)};
     });
     Draw(3);
@@ -201,12 +202,12 @@ TEST_F(MapPage, PauseAndStopHoldTheMarkerUntilPlayingAgain) {
         bridge_->SetMapStatus(0);
         ASSERT_TRUE(EvalUntil(Page(), QStringLiteral("g_marker.getLatLng().lat === 35.0")));
         bridge_->SetMapStatus(state);
-        ASSERT_TRUE(EvalUntil(Page(), QStringLiteral("document.getElementById('map_status').value !== ''")));
+        ASSERT_TRUE(EvalUntil(
+            Page(), QStringLiteral("document.getElementById('map_status').value !== ''")));
         bridge_->SetMapPosition(45, true, 35.0005, 139.0);
         // Three passes of the page's loop.
         PumpUntil([] { return false; }, 3000);
-        EXPECT_DOUBLE_EQ(Eval(Page(), QStringLiteral("g_marker.getLatLng().lat")).toDouble(),
-                         35.0)
+        EXPECT_DOUBLE_EQ(Eval(Page(), QStringLiteral("g_marker.getLatLng().lat")).toDouble(), 35.0)
             << "state " << state;
         bridge_->SetMapStatus(0);
         EXPECT_TRUE(EvalUntil(Page(), QStringLiteral("g_marker.getLatLng().lat === 35.0005")))
@@ -234,8 +235,9 @@ TEST_F(MapPage, OfflineKeepsTheLinesOnAPlainBackgroundAndTilesReturn) {
     ASSERT_TRUE(EvalUntil(Page(), QStringLiteral("g_map.hasLayer(g_tiles)")));
     tiles_.SetOn(false);
     ASSERT_TRUE(PumpUntil([&] { return bridge_->IsConnected() == 0; }, 6000));
-    ASSERT_TRUE(EvalUntil(Page(), QStringLiteral("!g_map.hasLayer(g_tiles) && "
-                                                 "!document.getElementById('offline_note').hidden")));
+    ASSERT_TRUE(
+        EvalUntil(Page(), QStringLiteral("!g_map.hasLayer(g_tiles) && "
+                                         "!document.getElementById('offline_note').hidden")));
     EXPECT_EQ(Eval(Page(), QStringLiteral("orbitgrplist.histline.length + "
                                           "orbitgrplist.schline.length"))
                   .toInt(),
@@ -249,8 +251,9 @@ TEST_F(MapPage, OfflineKeepsTheLinesOnAPlainBackgroundAndTilesReturn) {
 
     const int before = tiles_.TileRequests();
     tiles_.SetOn(true);
-    ASSERT_TRUE(EvalUntil(Page(), QStringLiteral("g_map.hasLayer(g_tiles) && "
-                                                 "document.getElementById('offline_note').hidden")));
+    ASSERT_TRUE(
+        EvalUntil(Page(), QStringLiteral("g_map.hasLayer(g_tiles) && "
+                                         "document.getElementById('offline_note').hidden")));
     EXPECT_TRUE(PumpUntil([&] { return tiles_.TileRequests() > before; }, 10000));
     PumpUntil([] { return false; }, 500);
     const QImage online = dialog_->grab().toImage();

@@ -3,6 +3,7 @@
 #include "CKestrelDlg.h"
 #include "shell/SharedFonts.h"
 #include "engine/SystemMessageBox.h"
+#include "map/WebEngineRuntime.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -95,6 +96,7 @@ bool CKestrelApp::SmokeRun() {
 int CKestrelApp::Run(int argc, char** argv) {
     QElapsedTimer clock;
     clock.start();
+    WebEngineRuntime::PrepareProcess();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("kestrel"));
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));

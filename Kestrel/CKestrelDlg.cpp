@@ -13,6 +13,12 @@
 #include "shell/SharedFonts.h"
 #include "shell/UiQText.h"
 #include "shell/UserLanguage.h"
+#include "engine/RecordingCatalogue.h"
+#include "map/CGoogleMapDlg2.h"
+#include "map/CGoogleMapDlgWrap.h"
+#include "map/MapTileSettings.h"
+#include "map/WebEngineRuntime.h"
+#include "views/ShownRecording.h"
 #include "skin/CLogoDlg.h"
 #include "skin/CMovieResource.h"
 #include "skin/CMsgBox.h"
@@ -130,10 +136,18 @@ bool CKestrelDlg::Initialise(const std::filesystem::path& startPath) {
         WriteSetting("DISPLAY", "INFOCHECK", "31");
         WriteSetting("DISPLAY", "ASPECT", "on");
         WriteSetting("DISPLAY", "VOLUME", "65535");
+        MapTileSettings::WriteDefaults();
         UpdateSite::WriteDefaults();
     }
 
     StartEngine();
+    noMap_ = WebEngineRuntime::CanRun() ? 0 : 1;
+    mapBridge_ = std::make_unique<CGoogleMapDlgWrap>(map_, *engine_, *mutexCpSet_, this);
+    mapBridge_->SetEventCollector([this] {
+        return transport_ ? CGoogleMapDlgWrap::MarkersOf(transport_->Shown().EventPositions(),
+                                                         *engine_)
+                          : std::vector<MapEventMarker>{};
+    });
     KnownBoxTypes::Shared();
     ReadDisplaySettings();
     CreatePopups();
@@ -160,6 +174,11 @@ bool CKestrelDlg::Initialise(const std::filesystem::path& startPath) {
     initialised_ = true;
     OpenStartSource(startPath);
     SetTimer(TimerHousekeeping, 1000);
+    if (noMap_) {
+        CMsgBox(this).Show(QStringLiteral("地図を表示する Web エンジン (Qt WebEngine) を起動できません。"
+                                          "地図の代わりにロゴを表示します。"),
+                           CMsgBox::ErrorCaption());
+    }
     return true;
 }
 
@@ -188,8 +207,7 @@ void CKestrelDlg::CreateChildren() {
     connect(filePanel_, &CFilerContainerDlg::Command, this, [this](int id) { OnCommand(id); });
     video_ = new CMovieStatic(this, this);
     video_->setObjectName(QStringLiteral("VideoSurface"));
-    map_ = new CEmptyPanel(kPanelBackground, kPanelFrame, this);
-    map_->setObjectName(QStringLiteral("MapWindow"));
+    map_ = new CGoogleMapDlg2(this);
     map_->hide();
     gsensor_ = new CGSensorDlg(this);
     gsensor_->setObjectName(QStringLiteral("GSensorView"));
@@ -345,6 +363,7 @@ void CKestrelDlg::Shutdown() {
     jobs_.reset();
     // The transport's timers and workers end here; it holds on to "hMutexCache".
     transport_.reset();
+    mapBridge_.reset();
     // A source that goes now is nobody's business any more.
     filePanel_->Watcher().SetWatchedPath({});
     if (engine_->Ready) {
@@ -462,10 +481,22 @@ void CKestrelDlg::DecideMapOrLogo() {
     in.DisplaySize = displaySize_;
     in.FullScreen = fullScreen_;
     in.RecordingSelected = transport_ && transport_->CurrentIndex() >= 0;
+    in.SampleHasPosition = mapMarker_.Valid;
+    in.MapPageReady = mapBridge_ && mapBridge_->PageReady;
+    if (engine_ && engine_->FileMutex) {
+        std::lock_guard samples(*engine_->FileMutex);
+        const GpsSampleList* gps = engine_->Displayed.Scanner.GpsSamples.get();
+        in.DisplayedSlotHasGps = engine_->Ready && gps && !gps->empty();
+    }
+    if (in.RecordingSelected && transport_->CurrentIndex() < filePanel_->RowCount()) {
+        in.RecordingKind = ClassifyName(
+            filePanel_->List()->Rows[static_cast<size_t>(transport_->CurrentIndex())].FileName);
+    }
     in.NoMap = noMap_ != 0;
     in.MapWanted = mapWanted_ != 0;
     const MapOrLogoChoice choice = MapOrLogo::Decide(in);
-    map_->setVisible(choice.ShowMap);
+    if (mapBridge_)
+        mapBridge_->ShowMap(choice.ShowMap);
     logo_->setVisible(choice.ShowLogo);
     logoShown_ = choice.ShowLogo ? 1 : 0;
     if (logo_->Variant != choice.LogoVariant) {
@@ -627,12 +658,32 @@ void CKestrelDlg::FillVideoBlack() {
 }
 
 void CKestrelDlg::ShowMapPosition(int frame, bool valid, double latitude, double longitude) {
+    const bool validityChanged = mapMarker_.Valid != valid;
     mapMarker_.Frame = frame;
     mapMarker_.Valid = valid;
     if (valid) {
         mapMarker_.Latitude = latitude;
         mapMarker_.Longitude = longitude;
     }
+    if (!mapBridge_)
+        return;
+    mapBridge_->SetMapPosition(frame, valid, latitude, longitude);
+    if (validityChanged)
+        DecideMapOrLogo();
+    mapBridge_->PeriodicStep(transport_ ? transport_->CurrentIndex() : -1);
+}
+
+void CKestrelDlg::ShowPlayStateOnMap(int playState) {
+    if (mapBridge_)
+        mapBridge_->OnPlayState(playState);
+}
+
+void CKestrelDlg::ShowRecordingOnMap() {
+    if (!mapBridge_ || !transport_)
+        return;
+    mapBridge_->OnRecordingOpened(transport_->CurrentIndex());
+    mapBridge_->SetMapPosition(mapMarker_.Frame, mapMarker_.Valid, mapMarker_.Latitude,
+                               mapMarker_.Longitude);
 }
 
 void CKestrelDlg::ShowVehicleValues(const ObdSample* obd, char vehicleDataLetter, int gpsValid) {
@@ -763,6 +814,13 @@ void CKestrelDlg::OnOpenSource() {
 
 // ---- Messages ----
 
+void CKestrelDlg::showEvent(QShowEvent* event) {
+    // The map page starts loading with the window, so that it is ready when a recording is.
+    if (!noMap_ && initialised_ && !shutDown_)
+        map_->CreateBrowserOnce();
+    QWidget::showEvent(event);
+}
+
 bool CKestrelDlg::event(QEvent* event) {
     const int message = AppEvent::MessageOf(event);
     if (message < 0)
@@ -794,9 +852,15 @@ void CKestrelDlg::OnAppMessage(int message, intptr_t wParam, intptr_t lParam) {
         break;
     case WM_APP_MAP_LOADED:
         // The map page is ready: from now on a missing connection is worth a notice.
+        if (mapBridge_)
+            mapBridge_->OnPageReady(transport_ ? transport_->CurrentIndex() : -1);
         mapWanted_ = 1;
         DecideMapOrLogo();
         update();
+        break;
+    case WM_APP_MAP_PICKED:
+        if (transport_ && transport_->RecordingOpen() && engine_->Ready)
+            transport_->SeekTo(static_cast<int>(lParam));
         break;
     default:
         // The engine's and the loader's reports, and the rest of the map's and the graph's

@@ -30,9 +30,10 @@
 
 namespace kestrel {
 
-class CEmptyPanel;
 class CJobController;
 class CFilerContainerDlg;
+class CGoogleMapDlg2;
+class CGoogleMapDlgWrap;
 class CGSensorDlg;
 class CInfoDlg;
 class CObdDlg;
@@ -159,10 +160,14 @@ class CKestrelDlg : public QWidget, public PlaybackHost, public VideoModeHost, p
         double Longitude = 0.0;
     };
     const MapMarker& MapPosition() const { return mapMarker_; }
+    CGoogleMapDlg2* MapView() const { return map_; }
+    CGoogleMapDlgWrap* MapBridge() const { return mapBridge_.get(); }
+    int NoMap() const { return noMap_; }
     const CResourceImage& Pictures() const { return bank_; }
 
   protected:
     bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -224,6 +229,8 @@ class CKestrelDlg : public QWidget, public PlaybackHost, public VideoModeHost, p
     void ReportOpenFailure() override;
     void FillVideoBlack() override;
     void ShowMapPosition(int frame, bool valid, double latitude, double longitude) override;
+    void ShowPlayStateOnMap(int playState) override;
+    void ShowRecordingOnMap() override;
     void ShowVehicleValues(const ObdSample* obd, char vehicleDataLetter, int gpsValid) override;
 
     // JobHost: what the jobs ask of the window.
@@ -256,6 +263,8 @@ class CKestrelDlg : public QWidget, public PlaybackHost, public VideoModeHost, p
     // guards nothing yet: the positions arrive with the graph's classification and the map.
     std::unique_ptr<platform::RecursiveNamedMutex> mutexCache_;
     std::unique_ptr<platform::RecursiveNamedMutex> mutexCpSet_;
+    // The map's bridge reads the engine and "hMutexCpSet": it goes before both.
+    std::unique_ptr<CGoogleMapDlgWrap> mapBridge_;
 
     // Pictures and drawing
     CResourceImage bank_;
@@ -270,7 +279,7 @@ class CKestrelDlg : public QWidget, public PlaybackHost, public VideoModeHost, p
     CSkinProgressBarCtrl* progress_ = nullptr;
     CInfoDlg* infoPanel_ = nullptr;
     CGSensorDlg* gsensor_ = nullptr;
-    CEmptyPanel* map_ = nullptr;
+    CGoogleMapDlg2* map_ = nullptr;
     CFilerContainerDlg* filePanel_ = nullptr;
     CLogoDlg* logo_ = nullptr;
     CSettingDlg* settingsDlg_ = nullptr;

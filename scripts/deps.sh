@@ -9,6 +9,7 @@ KESTREL_PACKAGES=(
     libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
     libturbojpeg0-dev libsdl2-dev libfreetype-dev libfontconfig-dev fonts-noto-cjk
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-tools-dev qt6-qpa-plugins libgl-dev
+    qt6-webengine-dev qt6-webchannel-dev libqt6webenginecore6-bin libjs-leaflet libgl1-mesa-dri
     xvfb xauth tzdata
 )
 

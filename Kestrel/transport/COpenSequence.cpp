@@ -330,6 +330,7 @@ void COpenSequence::ApplyLoadedData() {
     c_.Commands->RefreshSpeedLabel();
     c_.Host.ApplyVolume(c_.Host.Volume());
     c_.Frames->ShowFrame(0);
+    c_.Host.ShowRecordingOnMap();
     s.PendingSeek = -1;
     c_.Timers.StartTimer(C::TimerTick, C::kTickMs);
     c_.Seek.Enabled = 1;

@@ -71,7 +71,10 @@ bool CTransportCommands::PlayAndResume() {
     if (!engine.Ready || (engine.PlayState != kStopped && engine.PlayState != kPaused))
         return false;
     c_.State.IgnoreNextEnd = 0;
-    return c_.Api.Run(engine) != 0;
+    const bool running = c_.Api.Run(engine) != 0;
+    if (running)
+        c_.Host.ShowPlayStateOnMap(kPlaying);
+    return running;
 }
 
 bool CTransportCommands::PauseAndHold() {
@@ -79,8 +82,10 @@ bool CTransportCommands::PauseAndHold() {
         return false;
     c_.Seek.Enabled = 1;
     const bool paused = c_.Api.Pause(c_.Engine) != 0;
-    if (paused)
+    if (paused) {
         c_.Host.SetPlayFace(false);
+        c_.Host.ShowPlayStateOnMap(kPaused);
+    }
     return paused;
 }
 
@@ -92,6 +97,7 @@ void CTransportCommands::StopPlayback() {
     c_.Api.Stop(c_.Engine);
     if (!c_.State.EndHandling)
         c_.Host.SetPlayFace(false);
+    c_.Host.ShowPlayStateOnMap(kStopped);
 }
 
 void CTransportCommands::RepaintVideo() {

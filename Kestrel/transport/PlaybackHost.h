@@ -33,6 +33,11 @@ class PlaybackHost {
     virtual void FillVideoBlack() = 0;
     // The shown frame for the map: its position when `valid`.
     virtual void ShowMapPosition(int frame, bool valid, double latitude, double longitude) = 0;
+    // Playback started (2), paused (3) or stopped (1): the map follows the position only while
+    // playing.
+    virtual void ShowPlayStateOnMap(int /*playState*/) {}
+    // A recording's data has been loaded and its first frame shown: the map draws its lines.
+    virtual void ShowRecordingOnMap() {}
     // The vehicle sample linked to the shown frame (none: the values stay) for the OBD panel.
     virtual void ShowVehicleValues(const ObdSample* obd, char vehicleDataLetter, int gpsValid) = 0;
 };

@@ -24,7 +24,9 @@ TEST(Startup, FirstRunWritesTheDefaultsInTheWorkingDirectory) {
     CKestrelDlg window;
     ASSERT_TRUE(window.Initialise());
     EXPECT_EQ(Slurp(dir.Path() / "Default_Folder.ini"),
-              "[DISPLAY]\nINFOCHECK=31\nASPECT=on\nVOLUME=65535\n"
+              "[DISPLAY]\nINFOCHECK=31\nASPECT=on\nVOLUME=65535\n[MAP]\nTILE_URL=https://"
+              "tile.openstreetmap.org/{z}/{x}/{y}.png\nTILE_ATTRIBUTION=&copy; <a href=\""
+              "https://www.openstreetmap.org/copyright\">OpenStreetMap</a> contributors\n"
               // No update site until the user names one.
               "[UPDATE]\nHOST=\nVERSION_0=\nPAGE_0=\nVERSION_A=\nPAGE_A=\nVERSION_C=\nPAGE_C=\n");
     EXPECT_EQ(SettingsStore::SettingsFolder(), dir.Path());

@@ -4,8 +4,11 @@
 #include "engine/BoxTreeMerger.h"
 #include "engine/BoxTreeWriter.h"
 #include "engine/OutputFile.h"
+#include "engine/RecordingCatalogue.h"
 
+#include <cerrno>
 #include <memory>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 
 namespace kestrel {
@@ -35,10 +38,16 @@ std::string CheckRequest(const JoinRequest& request) {
     const bool outputExists = fs::exists(request.Output, ec);
     uint64_t total = 0;
     for (const fs::path& input : request.Inputs) {
-        const uint64_t size = fs::file_size(input, ec);
-        if (ec)
-            return "cannot read " + input.string() + ": " + ec.message();
-        total += size;
+        // Only a regular file is read: a named pipe, a socket or a device under a
+        // recording's name is refused before anything opens it.
+        struct stat st {};
+        if (::stat(input.c_str(), &st) != 0)
+            return UnreadableFileText(input, errno);
+        if (S_ISDIR(st.st_mode))
+            return UnreadableFileText(input, EISDIR);
+        if (!S_ISREG(st.st_mode))
+            return input.string() + " is not a regular file";
+        total += static_cast<uint64_t>(st.st_size);
         if (outputExists && fs::equivalent(input, request.Output, ec)) {
             return "the output " + request.Output.string() + " is one of the recordings";
         }
@@ -82,8 +91,8 @@ JoinResult JoinRecordings(const JoinRequest& request, const JoinProgress& progre
         // Every tree stays loaded until the output is written: their files provide the media.
         trees.push_back(LoadBoxTree(request.Inputs[static_cast<size_t>(i)], true, &error));
         if (!trees.back() || !MergeBoxTrees(*trees.front(), *trees.back(), &error)) {
-            result.Error =
-                "cannot join " + request.Inputs[static_cast<size_t>(i)].string() + ": " + error;
+            // The message names the file at fault itself.
+            result.Error = error;
             return result;
         }
         if (progress)

@@ -47,5 +47,21 @@ TEST(FuzzRegressions, ReadHeaderOnlyInputsRunCleanly) {
     }
 }
 
+TEST(FuzzRegressions, BoxTreeInputsRunCleanly) {
+    for (const fs::path& input : InputsOf("box_tree")) {
+        SCOPED_TRACE(input.filename().string());
+        const std::vector<uint8_t> bytes = Read(input);
+        fuzz::LoadMergeAndWrite(bytes.data(), bytes.size());
+    }
+}
+
+TEST(FuzzRegressions, RecordDecodeInputsRunCleanly) {
+    for (const fs::path& input : InputsOf("record_decode")) {
+        SCOPED_TRACE(input.filename().string());
+        const std::vector<uint8_t> bytes = Read(input);
+        fuzz::DecodeRecordBytes(bytes.data(), bytes.size());
+    }
+}
+
 } // namespace
 } // namespace kestrel

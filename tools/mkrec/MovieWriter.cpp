@@ -430,9 +430,12 @@ void WriteMovie(const MovieParts& p, const std::filesystem::path& path) {
     if (p.Place == UdatPlace::BeforeMdat) out.Write(p.Udat);
     uint8_t head[8 + kMdatFiller] = {};
     PutU32(head, mdatSize);
-    std::copy_n(p.Damage == MovieDamage::NoMediaBox ? "free" : "mdat", 4, head + 4);
-    out.Write(head, sizeof head);
-    for (const Chunk& c : chunks) out.Write(ChunkData(p, c), c.Size);
+    std::copy_n("mdat", 4, head + 4);
+    if (p.Damage != MovieDamage::NoMediaBox) {
+        out.Write(head, sizeof head);
+        for (const Chunk& c : chunks)
+            out.Write(ChunkData(p, c), c.Size);
+    }
     out.Write(moov);
     if (p.Place == UdatPlace::AfterMoov) out.Write(p.Udat);
     out.Close();

@@ -23,7 +23,7 @@ enum class MovieDamage {
     CutTimeTable,   // the picture track's time table announces an entry it does not hold
     HugeCounts,     // the picture track's sample counts are far larger than their tables
     NoDescription,  // the picture track's sample description lists no entry
-    NoMediaBox,     // the media box is renamed, so the file holds no media data
+    NoMediaBox,     // no media box: the tables point at pictures the file does not hold
     ChunksPastEnd,  // the picture track's chunks lie past the end of the file
     NoPictureTrack, // only the sound track is written
 };

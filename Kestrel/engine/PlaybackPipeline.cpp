@@ -5,6 +5,7 @@
 #include "engine/OverlayText.h"
 #include "engine/PictureGeometry.h"
 #include "engine/SensorCache.h"
+#include "playback/MediaSource.h"
 
 #include <atomic>
 #include <chrono>
@@ -103,6 +104,10 @@ void ShowStillAt(CPlayer& player, int64_t position) {
 }
 
 bool ReadFileStart(const std::filesystem::path& path) {
+    // Only a regular file is opened: a named pipe under a movie's name would hold the open.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return false;
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return false;
@@ -110,6 +115,18 @@ bool ReadFileStart(const std::filesystem::path& path) {
     if (!file.read(head, sizeof head))
         return false;
     return head[4] == 'f' && head[5] == 't' && head[6] == 'y' && head[7] == 'p';
+}
+
+// A movie with sound only passes every other check, and its pictures would never come.
+bool HasPictureTrack(const CPlayer& player) {
+    const std::shared_ptr<playback::MediaSource> source = player.Source();
+    if (!source)
+        return false;
+    for (const playback::StreamDescriptor& stream : source->CreatePresentationDescriptor()) {
+        if (stream.Type == playback::MajorType::Video && stream.Selected)
+            return true;
+    }
+    return false;
 }
 
 // Duration and frame period by the box walks; true when the movie may be played: longer
@@ -329,6 +346,11 @@ int OpenMovie(EngineContext& ctx, const std::filesystem::path& path) {
     p.SetHardwareDecoding(ctx.HardwareDecoding != 0);
     if (!Check(p.OpenRecording(path)))
         return 0;
+    if (!HasPictureTrack(p)) {
+        // Its session would go on to report the movie as ready.
+        p.CloseSession();
+        return 0;
+    }
 
     // Configure: normal rate, every picture.
     if (std::shared_ptr<MediaSession> rate = p.RateControl()) {
@@ -659,21 +681,31 @@ int SetVideoRect(EngineContext& ctx, int anchorX, int anchorY, int offsetX, int 
     return PlacePicture(ctx, ctx.AspectMode == 1) ? 1 : 0;
 }
 
-int SaveJpeg(EngineContext& ctx, const std::filesystem::path& path) {
+bool CaptureCurrentPicture(EngineContext& ctx, CapturedPicture& out) {
     CPlayer* player = PlayerOf(ctx);
     std::shared_ptr<playback::VideoPresenter> display = player ? player->DisplayControl() : nullptr;
     int width = 0;
     int height = 0;
     if (!display || Failed(display->GetNativeVideoSize(width, height)) || width <= 0 ||
         height <= 0) {
-        return 0;
+        return false;
     }
     std::vector<uint8_t> pixels;
     if (Failed(display->CaptureFrame(width, height, pixels)) ||
         pixels.size() != static_cast<size_t>(width) * static_cast<size_t>(height) * 4) {
-        return 0;
+        return false;
     }
-    return WriteJpegFile(path, pixels.data(), width, height) ? 1 : 0;
+    out.Width = width;
+    out.Height = height;
+    out.Pixels = std::move(pixels);
+    return true;
+}
+
+int SaveJpeg(EngineContext& ctx, const std::filesystem::path& path) {
+    CapturedPicture picture;
+    if (!CaptureCurrentPicture(ctx, picture))
+        return 0;
+    return WriteJpegFile(path, picture.Pixels.data(), picture.Width, picture.Height) ? 1 : 0;
 }
 
 int Refresh(EngineContext& ctx) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace kestrel {
 
@@ -33,6 +34,14 @@ int SetUpsideDown(EngineContext& ctx, int flag);
 int SetVideoRect(EngineContext& ctx, int anchorX, int anchorY, int offsetX, int offsetY, float zoom,
                  int repaint);
 int SaveJpeg(EngineContext& ctx, const std::filesystem::path& path);
+// The picture shown now at the movie's own size, as the snapshot saves it: 32-bit pixels
+// (blue, green, red, unused), rows bottom-up. False when no picture has been decoded.
+struct CapturedPicture {
+    int Width = 0;
+    int Height = 0;
+    std::vector<uint8_t> Pixels;
+};
+bool CaptureCurrentPicture(EngineContext& ctx, CapturedPicture& out);
 int Refresh(EngineContext& ctx);
 int ReapplyRect(EngineContext& ctx);
 

@@ -241,7 +241,7 @@ std::string UnreadableFileText(const fs::path& path, int error) {
     return path.string() + " " + platform::FileErrorText(error);
 }
 
-std::string RecorderFileProblem(const fs::path& path) {
+std::string RegularFileProblem(const fs::path& path, uint64_t* size) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
         return UnreadableFileText(path, errno);
@@ -249,6 +249,14 @@ std::string RecorderFileProblem(const fs::path& path) {
         return UnreadableFileText(path, EISDIR);
     if (!S_ISREG(st.st_mode))
         return path.string() + " is not a regular file";
+    if (size)
+        *size = static_cast<uint64_t>(st.st_size);
+    return {};
+}
+
+std::string RecorderFileProblem(const fs::path& path) {
+    if (std::string problem = RegularFileProblem(path); !problem.empty())
+        return problem;
     uint64_t size = 0;
     FileDescriptor fd = OpenRegularFile(path.c_str(), size);
     if (!fd.IsOpen())

@@ -65,6 +65,9 @@ bool IsRecorderFile(const std::filesystem::path& path);
 // cannot be read: permission denied", "P is not a regular file", "P is not a recorder
 // movie"); empty when it is a readable recorder movie. Never blocks on a named pipe.
 std::string RecorderFileProblem(const std::filesystem::path& path);
+// Why `path` is not a regular file that can be looked at (missing, a folder, a named pipe, a
+// socket or a device), naming it once; empty for a regular file, whose size goes to `size`.
+std::string RegularFileProblem(const std::filesystem::path& path, uint64_t* size = nullptr);
 // The sentence for a file that could not be opened or read with the system error `error`.
 std::string UnreadableFileText(const std::filesystem::path& path, int error);
 

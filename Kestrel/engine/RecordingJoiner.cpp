@@ -6,9 +6,7 @@
 #include "engine/OutputFile.h"
 #include "engine/RecordingCatalogue.h"
 
-#include <cerrno>
 #include <memory>
-#include <sys/stat.h>
 #include <sys/statvfs.h>
 
 namespace kestrel {
@@ -40,14 +38,10 @@ std::string CheckRequest(const JoinRequest& request) {
     for (const fs::path& input : request.Inputs) {
         // Only a regular file is read: a named pipe, a socket or a device under a
         // recording's name is refused before anything opens it.
-        struct stat st {};
-        if (::stat(input.c_str(), &st) != 0)
-            return UnreadableFileText(input, errno);
-        if (S_ISDIR(st.st_mode))
-            return UnreadableFileText(input, EISDIR);
-        if (!S_ISREG(st.st_mode))
-            return input.string() + " is not a regular file";
-        total += static_cast<uint64_t>(st.st_size);
+        uint64_t size = 0;
+        if (std::string problem = RegularFileProblem(input, &size); !problem.empty())
+            return problem;
+        total += size;
         if (outputExists && fs::equivalent(input, request.Output, ec)) {
             return "the output " + request.Output.string() + " is one of the recordings";
         }

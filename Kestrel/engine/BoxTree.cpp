@@ -39,6 +39,24 @@ void SetError(std::string* error, std::string text) {
         *error = std::move(text);
 }
 
+// What a box holds, in the words of someone who keeps the recordings rather than parses them.
+std::string PartOfMovie(const char* type) {
+    struct Part {
+        const char* Type;
+        const char* Words;
+    };
+    static const Part kParts[] = {
+        {"ftyp", "file type"},     {"moov", "movie header"},  {"mdat", "pictures and sound"},
+        {"udat", "recorder data"}, {"free", "padding"},       {"skip", "padding"},
+        {"trak", "track"},         {"stbl", "picture index"}, {"mvhd", "movie header"},
+    };
+    for (const Part& part : kParts) {
+        if (std::memcmp(type, part.Type, 4) == 0)
+            return part.Words;
+    }
+    return "movie data";
+}
+
 class TreeLoader {
   public:
     TreeLoader(BoxTree& tree, bool copy, const KnownBoxTypes& types)
@@ -87,7 +105,7 @@ TreeLoader::Walk TreeLoader::ParseChildren(BoxNode& parent) {
         uint8_t header[8];
         const bool fits = end - position >= sizeof header;
         if (fits && !ReadFile(tree_.File, position, header, sizeof header)) {
-            failure_ = "cannot read the box at offset " + std::to_string(position);
+            failure_ = "cannot be read";
             return Walk::Failed;
         }
         const char* type = reinterpret_cast<const char*>(header + 4);
@@ -99,7 +117,13 @@ TreeLoader::Walk TreeLoader::ParseChildren(BoxNode& parent) {
             // as data. At the top level the file itself is cut or damaged.
             if (!isRoot)
                 return Walk::Opaque;
-            failure_ = "the box at offset " + std::to_string(position) + " does not fit the file";
+            if (size > end - position)
+                failure_ = "is damaged: it ends inside its " + PartOfMovie(type);
+            else if (parent.Children.empty())
+                failure_ = "is damaged: it does not start as a movie";
+            else
+                failure_ = "is damaged: its " + PartOfMovie(parent.Children.back().Name) +
+                           " is followed by unreadable data";
             return Walk::Failed;
         }
         BoxNode child;
@@ -134,7 +158,7 @@ bool TreeLoader::CreateNode(BoxNode& node) {
     uint8_t first[8];
     if (node.PayloadSize >= sizeof first) {
         if (!ReadFile(tree_.File, node.PayloadOffset, first, sizeof first)) {
-            failure_ = "cannot read the box at offset " + std::to_string(node.PayloadOffset - 8);
+            failure_ = "cannot be read";
             return false;
         }
         if (types_.Contains(reinterpret_cast<const char*>(first + 4)))
@@ -167,12 +191,12 @@ bool TreeLoader::CopyPayload(BoxNode& node) {
     if (!copy_)
         return true;
     if (node.PayloadSize > kMaxCopy) {
-        failure_ = std::string("the '") + node.Name + "' box is too large to load";
+        failure_ = "is damaged: its " + PartOfMovie(node.Name) + " is far too large";
         return false;
     }
     std::vector<uint8_t> bytes(static_cast<size_t>(node.PayloadSize));
     if (!ReadFile(tree_.File, node.PayloadOffset, bytes.data(), bytes.size())) {
-        failure_ = std::string("cannot read the '") + node.Name + "' box";
+        failure_ = "cannot be read";
         return false;
     }
     node.CopiedSize = bytes.size();
@@ -223,7 +247,7 @@ std::unique_ptr<BoxTree> LoadBoxTree(const std::filesystem::path& path, bool cop
     auto tree = std::make_unique<BoxTree>();
     std::string openError;
     if (!tree->File.Open(path, &openError)) {
-        SetError(error, "cannot open " + path.string() + ": " + openError);
+        SetError(error, path.string() + " " + openError);
         return nullptr;
     }
     if (tree->File.Size() == 0) {
@@ -236,7 +260,7 @@ std::unique_ptr<BoxTree> LoadBoxTree(const std::filesystem::path& path, bool cop
     TreeLoader loader(*tree, copy, types);
     std::string loadError;
     if (!loader.Load(&loadError)) {
-        SetError(error, path.string() + ": " + loadError);
+        SetError(error, path.string() + " " + loadError);
         return nullptr;
     }
     CollectLists(*tree, tree->Root);

@@ -87,6 +87,17 @@ class Merger {
         failure_ = std::move(text);
         return false;
     }
+    // A file that cannot take part, named once.
+    bool Unusual(const BoxTree& tree) {
+        return Fail(tree.Path.string() + " is not laid out as the recorder writes its movies");
+    }
+    bool Damaged(const BoxTree& tree, const std::string& what) {
+        return Fail(tree.Path.string() + " is damaged: " + what);
+    }
+    // Two files that are sound each but do not fit together.
+    bool Mismatch(const std::string& why) {
+        return Fail(b_.Path.string() + " cannot follow " + a_.Path.string() + ": " + why);
+    }
 
     bool CheckLayout();
     bool CheckTreeShape(const BoxTree& tree);
@@ -106,10 +117,10 @@ class Merger {
 
 bool Merger::CheckTreeShape(const BoxTree& tree) {
     if (tree.Root.Raw)
-        return Fail(tree.Path.string() + " holds boxes the join does not know");
+        return Unusual(tree);
     if (tree.Mdat.empty() || tree.Stsz.empty() || tree.Stco.empty() || tree.Stts.empty() ||
         tree.Mvhd.empty()) {
-        return Fail(tree.Path.string() + " lacks the media or its sample tables");
+        return Damaged(tree, "it has no pictures or no picture index");
     }
     bool carried = true;
     bool copied = true;
@@ -125,20 +136,20 @@ bool Merger::CheckTreeShape(const BoxTree& tree) {
         }
     });
     if (!carried)
-        return Fail(tree.Path.string() + " has sample tables the join cannot carry");
+        return Unusual(tree);
     if (!copied)
         return Fail(tree.Path.string() + " was not loaded for writing");
     for (const auto* list : {&tree.Stsz, &tree.Stco, &tree.Mdhd, &tree.Stss, &tree.Stts, &tree.Mvhd,
                              &tree.Tkhd, &tree.Elst, &tree.Stsd}) {
         for (const BoxNode* node : *list) {
             if (!node->Payload)
-                return Fail(tree.Path.string() + " has a damaged sample table");
+                return Damaged(tree, "its picture index is cut short");
         }
     }
     for (const auto* list : {&tree.Mvhd, &tree.Tkhd, &tree.Mdhd, &tree.Elst}) {
         for (const BoxNode* node : *list) {
             if (node->Payload->empty() || (*node->Payload)[0] != 0) {
-                return Fail(tree.Path.string() + " has a box version the join does not know");
+                return Unusual(tree);
             }
         }
     }
@@ -154,15 +165,15 @@ bool Merger::CheckPairs() {
         !sameCount(a_.Stts, b_.Stts) || !sameCount(a_.Mvhd, b_.Mvhd) ||
         !sameCount(a_.Tkhd, b_.Tkhd) || !sameCount(a_.Elst, b_.Elst) ||
         !sameCount(a_.Mdhd, b_.Mdhd) || !sameCount(a_.Stsd, b_.Stsd)) {
-        return Fail("the recordings have different track layouts");
+        return Mismatch("they were recorded with different settings");
     }
     if (a_.Mdat[0]->PayloadOffset != b_.Mdat[0]->PayloadOffset) {
-        return Fail("the recordings' media start at different positions");
+        return Mismatch("they were recorded with different settings");
     }
     for (size_t i = 0; i < a_.Stsd.size(); ++i) {
         // The first recording's description is kept: the rate figures it carries are its own.
         if (!SameDecodingDescription(*a_.Stsd[i]->Payload, *b_.Stsd[i]->Payload)) {
-            return Fail("the recordings' pictures or sounds are described differently");
+            return Mismatch("their pictures or sound are recorded differently");
         }
     }
     // Durations are added, so they must count in the same units.
@@ -171,7 +182,7 @@ bool Merger::CheckPairs() {
             const Bytes& x = *(a_.*list)[i]->Payload;
             const Bytes& y = *(b_.*list)[i]->Payload;
             if (x.size() < 20 || y.size() < 20 || Get32(x, 12) != Get32(y, 12)) {
-                return Fail("the recordings' time scales differ");
+                return Mismatch("they were recorded with different settings");
             }
         }
     }
@@ -179,7 +190,7 @@ bool Merger::CheckPairs() {
         uint32_t x = 0, y = 0;
         if (!TableShape(*a_.Elst[i], 4, 12, x) || !TableShape(*b_.Elst[i], 4, 12, y) || x != 1 ||
             y != 1) {
-            return Fail("the recordings' edit lists are not single edits");
+            return Mismatch("one of them is not laid out as the recorder writes its movies");
         }
     }
     // One time-to-sample entry of the same delta on both sides: adding the counts then
@@ -188,7 +199,7 @@ bool Merger::CheckPairs() {
         uint32_t x = 0, y = 0;
         if (!TableShape(*a_.Stts[i], 4, 8, x) || !TableShape(*b_.Stts[i], 4, 8, y) || x != 1 ||
             y != 1 || Get32(*a_.Stts[i]->Payload, 12) != Get32(*b_.Stts[i]->Payload, 12)) {
-            return Fail("the recordings' frame timings differ");
+            return Mismatch("their frame rates differ");
         }
     }
     // The sample-to-chunk tables are kept as the first recording's, so they must agree.
@@ -197,7 +208,7 @@ bool Merger::CheckPairs() {
         const BoxNode* y = SiblingOf(b_, b_.Stsz[i], "stsc");
         uint32_t count = 0;
         if (!x || !y || !TableShape(*x, 4, 12, count) || count != 1 || *x->Payload != *y->Payload) {
-            return Fail("the recordings' chunk layouts differ");
+            return Mismatch("they were recorded with different settings");
         }
     }
     return true;
@@ -208,7 +219,7 @@ bool Merger::CheckLayout() {
         return false;
     if (!b_.Mdat[0]->Continuation.empty() ||
         (!b_.Udat.empty() && !b_.Udat[0]->Continuation.empty())) {
-        return Fail("a joined movie cannot be appended again");
+        return Fail(b_.Path.string() + " is already part of this join");
     }
     // Only what lies after the media may grow: the chunk offsets of the first recording
     // stay as they are.
@@ -216,7 +227,7 @@ bool Merger::CheckLayout() {
     for (const auto* list : {&a_.Stsz, &a_.Stco, &a_.Stss, &a_.Stts, &a_.Udat}) {
         for (const BoxNode* node : *list) {
             if (node->PayloadOffset < mediaAt)
-                return Fail("the movie's tables lie before its media");
+                return Unusual(a_);
         }
     }
     return true;
@@ -227,11 +238,11 @@ bool Merger::MergeMedia() {
     const BoxNode& theirs = *b_.Mdat[0];
     // The first 8 bytes of every media payload are not media; only the first file's stay.
     if (theirs.PayloadSize < 8)
-        return Fail(b_.Path.string() + " has no media");
+        return Damaged(b_, "it holds no pictures or sound");
     mediaBefore_ = mine.PayloadSize;
     const uint64_t grown = mine.PayloadSize + theirs.PayloadSize - 8;
     if (grown + 8 > kMax32)
-        return Fail("the joined media would exceed 4 GiB");
+        return Fail("the joined movie would be larger than 4 GiB");
     mine.PayloadSize = grown;
     mine.Continuation.push_back(&theirs);
     return true;
@@ -242,16 +253,17 @@ bool Merger::MergeRecords() {
         return true;
     BoxNode& mine = *a_.Udat[0];
     const BoxNode& theirs = *b_.Udat[0];
-    for (const BoxNode* udat : {static_cast<const BoxNode*>(&mine), &theirs}) {
-        if (udat->PayloadSizeOriginal < kUdatRecordsOffset + udat->RecordBytes) {
-            return Fail("a recording's data box holds fewer records than it says");
-        }
+    for (const BoxTree* tree : {static_cast<const BoxTree*>(&a_), &b_}) {
+        const BoxNode& udat = *tree->Udat[0];
+        if (udat.PayloadSizeOriginal < kUdatRecordsOffset + udat.RecordBytes)
+            return Damaged(*tree, "its recorder data is cut short");
     }
     const uint64_t current = mine.Continuation.empty() ? mine.RecordCount : mine.MergedRecordCount;
     const uint64_t merged = current + theirs.RecordCount;
     // The count is a 16-bit field: a wrapped count would hide records.
     if (merged > kUdatMaxRecords)
-        return Fail("the joined movie would hold more than 65535 records");
+        return Fail(
+            "the joined movie would hold more than 65535 recorder records (about 1 h 49 min)");
     mine.MergedRecordCount = merged;
     // The box is written from the count: tag, header, count, records, trailer.
     mine.UdatTotal = kUdatRecordsOffset + merged * kUdatRecordSize + kUdatTrailerSize;
@@ -267,19 +279,21 @@ bool Merger::MergeSampleSizes() {
         const BoxNode& theirs = *b_.Stsz[i];
         Bytes& table = *mine.Payload;
         const Bytes& other = *theirs.Payload;
-        if (table.size() < 12 || other.size() < 12)
-            return Fail("a sample size table is too short");
+        if (table.size() < 12)
+            return Damaged(a_, "its picture index is cut short");
+        if (other.size() < 12)
+            return Damaged(b_, "its picture index is cut short");
         const uint32_t sizeA = Get32(table, 4), sizeB = Get32(other, 4);
         const uint64_t count = uint64_t{Get32(table, 8)} + Get32(other, 8);
         if (count > kMax32)
-            return Fail("the joined movie would hold too many samples");
+            return Fail("the joined movie would hold too many pictures");
         if (sizeA != sizeB)
-            return Fail("the recordings' sample sizes are stored differently");
+            return Mismatch("they were recorded with different settings");
         if (sizeA == 0) {
-            if (table.size() != 12 + 4ull * Get32(table, 8) ||
-                other.size() != 12 + 4ull * Get32(other, 8)) {
-                return Fail("a sample size table is damaged");
-            }
+            if (table.size() != 12 + 4ull * Get32(table, 8))
+                return Damaged(a_, "its picture index is cut short");
+            if (other.size() != 12 + 4ull * Get32(other, 8))
+                return Damaged(b_, "its picture index is cut short");
             table.insert(table.end(), other.begin() + 12, other.end());
             grown += other.size() - 12;
         }
@@ -288,7 +302,7 @@ bool Merger::MergeSampleSizes() {
         mine.PayloadSize = mine.CopiedSize = table.size();
     }
     if (grown == 0)
-        return Fail("the sample size tables do not grow");
+        return Damaged(b_, "its picture index is empty");
     return true;
 }
 
@@ -299,11 +313,13 @@ bool Merger::MergeSyncSamples() {
         const BoxNode* timing = SiblingOf(a_, &mine, "stts");
         uint32_t countA = 0, countB = 0, entries = 0;
         if (!timing || !TableShape(*timing, 4, 8, entries) || entries == 0 ||
-            !TableShape(mine, 4, 4, countA) || !TableShape(theirs, 4, 4, countB)) {
-            return Fail("a sync sample table is damaged");
+            !TableShape(mine, 4, 4, countA)) {
+            return Damaged(a_, "its picture index is cut short");
         }
+        if (!TableShape(theirs, 4, 4, countB))
+            return Damaged(b_, "its picture index is cut short");
         if (countB == 0)
-            return Fail("the sync sample tables do not grow");
+            return Damaged(b_, "it has no key pictures");
         // The second file's sample numbers continue after the first file's samples.
         const uint32_t shift = Get32(*timing->Payload, 8);
         Bytes& table = *mine.Payload;
@@ -311,7 +327,7 @@ bool Merger::MergeSyncSamples() {
         for (size_t at = 8; at < other.size(); at += 4) {
             const uint64_t number = uint64_t{Get32(other, at)} + shift;
             if (number > kMax32)
-                return Fail("the joined movie would hold too many samples");
+                return Fail("the joined movie would hold too many pictures");
             table.resize(table.size() + 4);
             Put32(table, table.size() - 4, static_cast<uint32_t>(number));
         }
@@ -329,22 +345,23 @@ bool Merger::MergeChunkOffsets() {
         BoxNode& mine = *a_.Stco[i];
         const BoxNode& theirs = *b_.Stco[i];
         uint32_t countA = 0, countB = 0;
-        if (!TableShape(mine, 4, 4, countA) || !TableShape(theirs, 4, 4, countB)) {
-            return Fail("a chunk offset table is damaged");
-        }
+        if (!TableShape(mine, 4, 4, countA))
+            return Damaged(a_, "its picture index is cut short");
+        if (!TableShape(theirs, 4, 4, countB))
+            return Damaged(b_, "its picture index is cut short");
         if (countB == 0)
-            return Fail("the chunk offset tables do not grow");
+            return Damaged(b_, "its picture index is empty");
         Bytes& table = *mine.Payload;
         const Bytes& other = *theirs.Payload;
         for (size_t at = 8; at < other.size(); at += 4) {
             const uint32_t offset = Get32(other, at);
             if (offset < mediaBegin || offset >= mediaEnd) {
-                return Fail(b_.Path.string() + " has a chunk outside its media");
+                return Damaged(b_, "its picture index points past its pictures and sound");
             }
             // The second file's media follow the first file's, less their 8 leading bytes.
             const uint64_t moved = mediaBefore_ + offset - 8;
             if (moved > kMax32)
-                return Fail("the joined media would exceed 4 GiB");
+                return Fail("the joined movie would be larger than 4 GiB");
             table.resize(table.size() + 4);
             Put32(table, table.size() - 4, static_cast<uint32_t>(moved));
         }
@@ -371,9 +388,10 @@ bool Merger::AddDurations() {
         for (size_t i = 0; i < mine.size(); ++i) {
             Bytes& table = *mine[i]->Payload;
             const Bytes& other = *theirs[i]->Payload;
-            if (table.size() < field.offset + 4 || other.size() < field.offset + 4) {
-                return Fail(std::string("a '") + mine[i]->Name + "' box is too short");
-            }
+            if (table.size() < field.offset + 4)
+                return Damaged(a_, "its movie header is cut short");
+            if (other.size() < field.offset + 4)
+                return Damaged(b_, "its movie header is cut short");
             const uint64_t sum = uint64_t{Get32(table, field.offset)} + Get32(other, field.offset);
             // A wrapped 32-bit sum would give the joined movie a wrong length.
             if (sum > kMax32)

@@ -71,7 +71,7 @@ bool TreeWriter::CopyRange(const platform::FileMapping& file, uint64_t offset, u
             // A piece that cannot be mapped abandons the whole write: a movie with a hole in
             // its media would not play.
             if (!view.Map(file, offset, static_cast<size_t>(piece), &error)) {
-                return Fail("cannot read " + file.Path().string() + ": " + error);
+                return Fail(file.Path().string() + " cannot be read: " + error);
             }
             if (!Put(view.Data(), view.Size()))
                 return false;
@@ -103,7 +103,8 @@ bool TreeWriter::WriteRecords(const BoxNode& node) {
     parts.insert(parts.end(), node.Continuation.begin(), node.Continuation.end());
     for (const BoxNode* part : parts) {
         if (part->PayloadSizeOriginal < kUdatRecordsOffset + part->RecordBytes) {
-            return Fail("a recording's data box holds fewer records than it says");
+            return Fail(part->Source->Path().string() +
+                        " is damaged: its recorder data is cut short");
         }
         if (!CopyRange(*part->Source, part->PayloadOffset + kUdatRecordsOffset,
                        part->RecordBytes)) {
@@ -147,7 +148,7 @@ bool WriteBoxTree(const BoxTree& tree, OutputFile& out, std::string* error) {
     if (tree.Root.Raw) {
         ok = false;
         if (error)
-            *error = tree.Path.string() + " holds boxes the join does not know";
+            *error = tree.Path.string() + " is not laid out as the recorder writes its movies";
     } else if (!writer.WriteChildren(tree.Root)) {
         ok = false;
         if (error)

@@ -10,8 +10,10 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <iconv.h>
 #include <memory>
+#include <sys/stat.h>
 
 namespace kestrel {
 namespace {
@@ -185,6 +187,22 @@ std::optional<std::string> CsvFileName(const std::filesystem::path& recording) {
                   start.Hour, start.Minute, start.Second);
 }
 
+std::optional<std::string> CsvFileNameOfList(const std::vector<RecordingEntry>& entries) {
+    for (const RecordingEntry& entry : entries) {
+        if (std::optional<std::string> name = CsvFileName(entry.FullPath))
+            return name;
+    }
+    // No recording carries the recorder's time: the first one's own file time names the list.
+    struct stat st {};
+    std::tm local{};
+    if (entries.empty() || ::stat(entries.front().FullPath.c_str(), &st) != 0 ||
+        !localtime_r(&st.st_mtime, &local)) {
+        return std::nullopt;
+    }
+    return Format("Dv_%04d%02d%02d_%02d%02d%02d.csv", local.tm_year + 1900, local.tm_mon + 1,
+                  local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+}
+
 std::string ToCp932(std::string_view utf8) {
     return Cp932Encoder().Encode(utf8);
 }
@@ -196,9 +214,9 @@ CsvExportResult ExportCsv(EngineContext& ctx, const std::vector<RecordingEntry>&
     if (entries.empty()) {
         return {CsvFailure::NoRecordings, {}, "there are no recordings to list"};
     }
-    const std::optional<std::string> name = CsvFileName(entries.front().FullPath);
+    const std::optional<std::string> name = CsvFileNameOfList(entries);
     if (!name) {
-        return {CsvFailure::CannotCreate, {}, entries.front().FullPath + " has no recorder data"};
+        return {CsvFailure::CannotCreate, {}, entries.front().FullPath + " cannot be read"};
     }
     result.File = folder / *name;
     std::error_code ec;

@@ -24,6 +24,10 @@ std::string CsvLine(EngineContext& ctx, const RecordingEntry& entry);
 // "Dv_YYYYmmdd_HHMMSS.csv" after the start of the recording; none when the recording has no
 // recorder data (or cannot be read).
 std::optional<std::string> CsvFileName(const std::filesystem::path& recording);
+// The name of a list's CSV file: after the first recording that has recorder data, so that a
+// recording without it gets its fallback line wherever it stands in the list; when none has,
+// after the first recording's modification time. None for an empty list or an unreadable file.
+std::optional<std::string> CsvFileNameOfList(const std::vector<RecordingEntry>& entries);
 
 // UTF-8 to CP932. A character the code page cannot hold, or a byte that is not UTF-8,
 // becomes '?'.

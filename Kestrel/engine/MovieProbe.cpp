@@ -33,6 +33,10 @@ bool FramePeriodFromStreams(EngineContext& ctx, const std::filesystem::path& pat
 } // namespace
 
 bool ReadFileStart(const std::filesystem::path& path) {
+    // Only a regular file is opened: a named pipe under a movie's name would hold the open.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return false;
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return false;

@@ -5,6 +5,7 @@
 #include "engine/PlayerAccess.h"
 #include "engine/SensorCache.h"
 #include "engine/TransportSlots.h"
+#include "playback/MediaSource.h"
 
 #include <mutex>
 #include <vector>
@@ -20,6 +21,20 @@ PlaybackGraphPtr MakePlaybackGraph() {
     return PlaybackGraphPtr(new PlaybackGraph,
                             PlaybackGraphRelease{[](PlaybackGraph* graph) { delete graph; }});
 }
+
+namespace {
+// A movie with sound only passes every other check, and its pictures would never come.
+bool HasPictureTrack(const CPlayer& player) {
+    const std::shared_ptr<playback::MediaSource> source = player.Source();
+    if (!source)
+        return false;
+    for (const playback::StreamDescriptor& stream : source->CreatePresentationDescriptor()) {
+        if (stream.Type == playback::MajorType::Video && stream.Selected)
+            return true;
+    }
+    return false;
+}
+} // namespace
 
 int OpenMovie(EngineContext& ctx, const std::filesystem::path& path) {
     if (!ctx.FileMutex)
@@ -49,6 +64,11 @@ int OpenMovie(EngineContext& ctx, const std::filesystem::path& path) {
     p.SetHardwareDecoding(ctx.HardwareDecoding != 0);
     if (!Check(p.OpenRecording(path)))
         return 0;
+    if (!HasPictureTrack(p)) {
+        // Its session would go on to report the movie as ready.
+        p.CloseSession();
+        return 0;
+    }
 
     // Configure: normal rate, every picture.
     if (std::shared_ptr<MediaSession> rate = p.RateControl()) {
@@ -114,21 +134,31 @@ int GetVideoSize(EngineContext& ctx, int* width, int* height) {
     return Succeeded(display->GetNativeVideoSize(*width, *height)) ? 1 : 0;
 }
 
-int SaveJpeg(EngineContext& ctx, const std::filesystem::path& path) {
+bool CaptureCurrentPicture(EngineContext& ctx, CapturedPicture& out) {
     CPlayer* player = PlayerOf(ctx);
     std::shared_ptr<playback::VideoPresenter> display = player ? player->DisplayControl() : nullptr;
     int width = 0;
     int height = 0;
     if (!display || Failed(display->GetNativeVideoSize(width, height)) || width <= 0 ||
         height <= 0) {
-        return 0;
+        return false;
     }
     std::vector<uint8_t> pixels;
     if (Failed(display->CaptureFrame(width, height, pixels)) ||
         pixels.size() != static_cast<size_t>(width) * static_cast<size_t>(height) * 4) {
-        return 0;
+        return false;
     }
-    return WriteJpegFile(path, pixels.data(), width, height) ? 1 : 0;
+    out.Width = width;
+    out.Height = height;
+    out.Pixels = std::move(pixels);
+    return true;
+}
+
+int SaveJpeg(EngineContext& ctx, const std::filesystem::path& path) {
+    CapturedPicture picture;
+    if (!CaptureCurrentPicture(ctx, picture))
+        return 0;
+    return WriteJpegFile(path, picture.Pixels.data(), picture.Width, picture.Height) ? 1 : 0;
 }
 
 } // namespace kestrel

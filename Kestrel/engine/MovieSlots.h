@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <vector>
 
 namespace kestrel {
 
@@ -18,5 +19,13 @@ int64_t GetTotalFrames2(EngineContext& ctx);
 double GetFrameMs(EngineContext& ctx);
 int GetVideoSize(EngineContext& ctx, int* width, int* height);
 int SaveJpeg(EngineContext& ctx, const std::filesystem::path& path);
+// The picture shown now at the movie's own size, as the snapshot saves it: 32-bit pixels
+// (blue, green, red, unused), rows bottom-up. False when no picture has been decoded.
+struct CapturedPicture {
+    int Width = 0;
+    int Height = 0;
+    std::vector<uint8_t> Pixels;
+};
+bool CaptureCurrentPicture(EngineContext& ctx, CapturedPicture& out);
 
 } // namespace kestrel

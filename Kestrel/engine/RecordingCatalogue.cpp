@@ -1,5 +1,7 @@
 #include "engine/RecordingCatalogue.h"
 
+#include "platform/FileError.h"
+
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -234,6 +236,37 @@ bool IsMovFile(const fs::path& path) {
 }
 
 bool IsRecorderFile(const fs::path& path) { return ProbeRecorderFile(path.c_str()).has_value(); }
+
+std::string UnreadableFileText(const fs::path& path, int error) {
+    return path.string() + " " + platform::FileErrorText(error);
+}
+
+std::string RegularFileProblem(const fs::path& path, uint64_t* size) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return UnreadableFileText(path, errno);
+    if (S_ISDIR(st.st_mode))
+        return UnreadableFileText(path, EISDIR);
+    if (!S_ISREG(st.st_mode))
+        return path.string() + " is not a regular file";
+    if (size)
+        *size = static_cast<uint64_t>(st.st_size);
+    return {};
+}
+
+std::string RecorderFileProblem(const fs::path& path) {
+    if (std::string problem = RegularFileProblem(path); !problem.empty())
+        return problem;
+    uint64_t size = 0;
+    FileDescriptor fd = OpenRegularFile(path.c_str(), size);
+    if (!fd.IsOpen())
+        return UnreadableFileText(path, errno);
+    if (size == 0)
+        return path.string() + " is empty";
+    if (!ProbeRecorderFile(path.c_str()))
+        return path.string() + " is not a recorder movie";
+    return {};
+}
 
 RecordingKind ClassifyName(std::string_view name) {
     // Collect the letters of every marker "_X.MOV" in one pass; the earliest letter of the

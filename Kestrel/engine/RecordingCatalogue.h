@@ -61,6 +61,15 @@ struct TreeWalk {
 bool IsMovFile(const std::filesystem::path& path);
 // True when the file ends with the recorder's trailer and starts with an "ftyp" box.
 bool IsRecorderFile(const std::filesystem::path& path);
+// Why `path` cannot be used as a recorder movie, as one sentence that names it once ("P
+// cannot be read: permission denied", "P is not a regular file", "P is not a recorder
+// movie"); empty when it is a readable recorder movie. Never blocks on a named pipe.
+std::string RecorderFileProblem(const std::filesystem::path& path);
+// Why `path` is not a regular file that can be looked at (missing, a folder, a named pipe, a
+// socket or a device), naming it once; empty for a regular file, whose size goes to `size`.
+std::string RegularFileProblem(const std::filesystem::path& path, uint64_t* size = nullptr);
+// The sentence for a file that could not be opened or read with the system error `error`.
+std::string UnreadableFileText(const std::filesystem::path& path, int error);
 
 // The kind from the first kind marker ("_A.MOV" ...) in the name, KindNone without one.
 RecordingKind ClassifyName(std::string_view name);

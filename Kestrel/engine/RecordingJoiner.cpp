@@ -4,6 +4,7 @@
 #include "engine/BoxTreeMerger.h"
 #include "engine/BoxTreeWriter.h"
 #include "engine/OutputFile.h"
+#include "engine/RecordingCatalogue.h"
 
 #include <memory>
 #include <sys/statvfs.h>
@@ -35,9 +36,11 @@ std::string CheckRequest(const JoinRequest& request) {
     const bool outputExists = fs::exists(request.Output, ec);
     uint64_t total = 0;
     for (const fs::path& input : request.Inputs) {
-        const uint64_t size = fs::file_size(input, ec);
-        if (ec)
-            return "cannot read " + input.string() + ": " + ec.message();
+        // Only a regular file is read: a named pipe, a socket or a device under a
+        // recording's name is refused before anything opens it.
+        uint64_t size = 0;
+        if (std::string problem = RegularFileProblem(input, &size); !problem.empty())
+            return problem;
         total += size;
         if (outputExists && fs::equivalent(input, request.Output, ec)) {
             return "the output " + request.Output.string() + " is one of the recordings";
@@ -82,8 +85,8 @@ JoinResult JoinRecordings(const JoinRequest& request, const JoinProgress& progre
         // Every tree stays loaded until the output is written: their files provide the media.
         trees.push_back(LoadBoxTree(request.Inputs[static_cast<size_t>(i)], true, &error));
         if (!trees.back() || !MergeBoxTrees(*trees.front(), *trees.back(), &error)) {
-            result.Error =
-                "cannot join " + request.Inputs[static_cast<size_t>(i)].string() + ": " + error;
+            // The message names the file at fault itself.
+            result.Error = error;
             return result;
         }
         if (progress)

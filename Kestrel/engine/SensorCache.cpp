@@ -84,25 +84,30 @@ int ReleaseScan(EngineContext& ctx) {
     return 1;
 }
 
-bool BuildAllFilesTrack(EngineContext& ctx, const std::vector<RecordingEntry>& entries) {
+bool BuildAllFilesTrack(EngineContext& ctx, const std::vector<RecordingEntry>& entries,
+                        size_t* skipped) {
     std::unique_lock<platform::RecursiveNamedMutex> fileLock;
     if (ctx.FileMutex) fileLock = std::unique_lock(*ctx.FileMutex);
     ctx.AllFilesTrack = std::make_unique<GpsSampleList>();
     ScanOutputs out;
     out.Gps = ctx.AllFilesTrack.get();
+    size_t missed = 0;
     for (const RecordingEntry& entry : entries) {
         BoxScanner scanner;
         if (!scanner.Prepare()) return false;
         if (!scanner.OpenFile(entry.FullPath)) {
             scanner.Destroy();
-            return false;
+            ++missed;
+            continue;
         }
         BoxPattern udat = BoxPattern::For("udat", &DecodeGpsOnly);
         scanner.FindBoxAfter(udat, nullptr, out);
         scanner.Release();
         scanner.Destroy();
     }
-    return true;
+    if (skipped)
+        *skipped = missed;
+    return missed == 0;
 }
 
 } // namespace kestrel

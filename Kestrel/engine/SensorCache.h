@@ -25,8 +25,10 @@ int LoadSensorDataWithFrames(EngineContext& ctx, const std::filesystem::path& pa
 bool IsPrefetching(const EngineContext& ctx, const std::filesystem::path& path);
 // Slot 6: ends one-off use of the displayed slot and frees the displayed and loaded lists.
 int ReleaseScan(EngineContext& ctx);
-// Replaces the all-files track with the GPS samples of `entries`, in order. Stops at the
-// first recording that cannot be opened, keeping what was added, and returns false.
-bool BuildAllFilesTrack(EngineContext& ctx, const std::vector<RecordingEntry>& entries);
+// Replaces the all-files track with the GPS samples of `entries`, in order. A recording that
+// cannot be opened is skipped (counted in `skipped` when given), so one damaged file does not
+// cost the track of the recordings after it; false when any was skipped.
+bool BuildAllFilesTrack(EngineContext& ctx, const std::vector<RecordingEntry>& entries,
+                        size_t* skipped = nullptr);
 
 } // namespace kestrel

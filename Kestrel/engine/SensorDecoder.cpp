@@ -54,9 +54,12 @@ float Thousandths(const uint8_t* field, size_t width) {
 void FillGps(const uint8_t* record, int32_t index, RecordedTimeConverter& times, GpsSample& gps) {
     gps.Index = index;
     gps.Time = 100 * index;
-    gps.Valid = record[kGpsStatus] == 'A' ? 1 : 0;
     gps.Latitude = DegreesFromText(record + kLatitude, 9, record[kLatitudeSign]);
     gps.Longitude = DegreesFromText(record + kLongitude, 10, record[kLongitudeSign]);
+    // A damaged record can claim a fix at a place that does not exist; the track, the map and
+    // the readouts then treat it as a record without a fix.
+    const bool onEarth = std::fabs(gps.Latitude) <= 90.0 && std::fabs(gps.Longitude) <= 180.0;
+    gps.Valid = record[kGpsStatus] == 'A' && onEarth ? 1 : 0;
     gps.SpeedKmh = TextToDouble(record + kSpeed, 4);
     gps.LocalTime = times.Convert(record + kDateTime, record + kTimeOffset);
 }

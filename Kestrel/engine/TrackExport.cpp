@@ -2,6 +2,7 @@
 
 #include "engine/OutputFile.h"
 #include "engine/SensorCache.h"
+#include "engine/Utf8Text.h"
 
 #include <charconv>
 #include <cstdio>
@@ -40,7 +41,10 @@ std::string Number(double value, int decimals) {
     return result.ec == std::errc() ? std::string(buffer, result.ptr) : std::string("0");
 }
 
-std::string XmlEscaped(std::string_view text) {
+// The name comes from the file system and may hold bytes that are not UTF-8; the document
+// must stay well-formed, so they become U+FFFD.
+std::string XmlEscaped(std::string_view name) {
+    const std::string text = ValidUtf8(name);
     std::string out;
     for (char c : text) {
         switch (c) {
@@ -67,7 +71,8 @@ std::string XmlEscaped(std::string_view text) {
     return out;
 }
 
-std::string JsonEscaped(std::string_view text) {
+std::string JsonEscaped(std::string_view name) {
+    const std::string text = ValidUtf8(name);
     std::string out = "\"";
     for (char c : text) {
         const auto byte = static_cast<unsigned char>(c);
@@ -255,10 +260,8 @@ TrackExportResult ExportTrack(EngineContext& ctx, const std::vector<RecordingEnt
     std::vector<TrackSegment> segments;
     {
         std::lock_guard lock(*ctx.FileMutex);
-        if (!BuildAllFilesTrack(ctx, entries)) {
-            result.Error = "not every recording could be read";
-            return result;
-        }
+        // A recording that cannot be read is left out of the track, as in the viewer.
+        BuildAllFilesTrack(ctx, entries, &result.Skipped);
         if (ctx.AllFilesTrack)
             segments = SplitTrack(*ctx.AllFilesTrack);
     }

@@ -47,6 +47,7 @@ struct TrackExportResult {
     std::string Error;
     size_t Points = 0;
     size_t Segments = 0;
+    size_t Skipped = 0; // recordings that could not be read
 };
 
 // Builds the engine's all-files track of `entries` and writes it to `output` (complete or not

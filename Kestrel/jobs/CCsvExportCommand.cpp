@@ -43,9 +43,10 @@ void CCsvExportCommand::Run() {
         jobs_.EndWithoutWork(false);
         return;
     }
-    // Without a name (the first recording has no recorder data) the question is asked all
-    // the same, and the file then cannot be made.
-    const std::optional<std::string> name = CsvFileName(entries.front().FullPath);
+    // The name the export will give the file (after the first recording with recorder data);
+    // without one (an unreadable first recording) the question is asked all the same, and
+    // the file then cannot be made.
+    const std::optional<std::string> name = CsvFileNameOfList(entries);
     std::error_code ec;
     if (!name || std::filesystem::exists(folder / *name, ec)) {
         // 同名のファイルが存在します。続行しますか？

@@ -1,5 +1,7 @@
 #include "platform/FileMapping.h"
 
+#include "platform/FileError.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -35,14 +37,24 @@ FileMapping& FileMapping::operator=(FileMapping&& other) noexcept {
 
 bool FileMapping::Open(const std::filesystem::path& path, std::string* error) {
     Close();
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK a named pipe under a movie's name would hold the open until some
+    // writer appears; only a regular file is mapped anyway.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) {
-        if (error) *error = std::strerror(errno);
+        if (error)
+            *error = FileErrorText(errno);
         return false;
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        if (error) *error = S_ISDIR(st.st_mode) ? "Is a directory" : std::strerror(errno);
+    if (::fstat(fd, &st) != 0) {
+        if (error)
+            *error = FileErrorText(errno);
+        ::close(fd);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        if (error)
+            *error = S_ISDIR(st.st_mode) ? FileErrorText(EISDIR) : "is not a regular file";
         ::close(fd);
         return false;
     }

@@ -115,6 +115,11 @@ void COpenSequence::OnOpenTimer() {
     s.PendingSeek = -1;
     c_.Seek.ReleaseDrag();
     CloseRecording();
+    // Nothing of the closed recording stays on show: a recording that fails to open, or
+    // whose pictures cannot be decoded, would otherwise seem to show the previous one.
+    c_.Host.FillVideoBlack();
+    c_.Info.ClearData();
+    c_.Info.update();
     c_.Graph.update();
     c_.Host.DisableAllControls();
 
@@ -176,6 +181,10 @@ void COpenSequence::OnOpenTimeout() {
 }
 
 void COpenSequence::OnMovieReady() {
+    // The player may report a movie as ready after its open has failed (and been reported);
+    // with no movie open there is nothing to show.
+    if (c_.Engine.PlayState == 0)
+        return;
     c_.Timers.KillTimer(C::TimerOpen);
     openArmed_ = true;
     c_.State.NearEndLock = 1;

@@ -43,7 +43,8 @@ void CInfoDlg::paintEvent(QPaintEvent*) {
     painter.setFont(SharedFonts::Font10());
     painter.setPen(QColor(0xd8, 0xdd, 0xe3));
     QStringList lines;
-    if (DataValid) {
+    // A recording without recorder data has no start time to show (not year 0).
+    if (DataValid && !StartTime.IsZero()) {
         // The time of the shown frame: the recording's start plus the frames shown so far.
         const qint64 ms = static_cast<qint64>(Slot * FrameMs);
         lines << QStringLiteral("%1/%2/%3 %4:%5:%6  +%7.%8 s")

@@ -31,19 +31,22 @@ std::vector<uint8_t> Read(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-TEST(FuzzRegressions, OpenAndAnalyseInputsRunCleanly) {
-    for (const fs::path& input : InputsOf("open_and_analyse")) {
-        SCOPED_TRACE(input.filename().string());
-        const std::vector<uint8_t> bytes = Read(input);
-        fuzz::OpenAndAnalyse(bytes.data(), bytes.size());
-    }
-}
-
-TEST(FuzzRegressions, ReadHeaderOnlyInputsRunCleanly) {
-    for (const fs::path& input : InputsOf("read_header_only")) {
-        SCOPED_TRACE(input.filename().string());
-        const std::vector<uint8_t> bytes = Read(input);
-        fuzz::ReadHeaderOnly(bytes.data(), bytes.size());
+TEST(FuzzRegressions, EveryTargetsInputsRunCleanly) {
+    const struct {
+        const char* Target;
+        void (*Run)(const uint8_t*, size_t);
+    } targets[] = {
+        {"open_and_analyse", &fuzz::OpenAndAnalyse},
+        {"read_header_only", &fuzz::ReadHeaderOnly},
+        {"box_tree", &fuzz::LoadMergeAndWrite},
+        {"record_decode", &fuzz::DecodeRecordBytes},
+    };
+    for (const auto& target : targets) {
+        for (const fs::path& input : InputsOf(target.Target)) {
+            SCOPED_TRACE(std::string(target.Target) + "/" + input.filename().string());
+            const std::vector<uint8_t> bytes = Read(input);
+            target.Run(bytes.data(), bytes.size());
+        }
     }
 }
 

@@ -168,7 +168,7 @@ TEST_F(SensorCacheTest, LoadIndexesTheMovieMeasuredFrames) {
     EXPECT_TRUE(ctx.Displayed.Scanner.Path.empty());
 }
 
-TEST_F(SensorCacheTest, AllFilesTrackStopsAtTheFirstRecordingThatCannotBeOpened) {
+TEST_F(SensorCacheTest, AllFilesTrackSkipsRecordingsThatCannotBeOpened) {
     auto entry = [](const std::filesystem::path& p) {
         RecordingEntry e;
         e.FullPath = p.string();
@@ -181,8 +181,12 @@ TEST_F(SensorCacheTest, AllFilesTrackStopsAtTheFirstRecordingThatCannotBeOpened)
     EXPECT_EQ((std::vector<std::pair<int, int>>{{0, 0}, {1, 100}, {0, 0}, {1, 100}, {2, 200}, {3, 300}}),
               indexAndTime);
 
-    EXPECT_FALSE(BuildAllFilesTrack(ctx, {entry(small), entry(folder.Path() / "gone.MOV"), entry(other)}));
-    EXPECT_EQ(2u, ctx.AllFilesTrack->size());
+    // The recordings after a missing one still make their part of the track.
+    size_t skipped = 0;
+    EXPECT_FALSE(BuildAllFilesTrack(
+        ctx, {entry(small), entry(folder.Path() / "gone.MOV"), entry(other)}, &skipped));
+    EXPECT_EQ(6u, ctx.AllFilesTrack->size());
+    EXPECT_EQ(1u, skipped);
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 # it for the given number of seconds on a seed corpus of small recorder movies (made with
 # kestrel-mkrec when it is built) plus the inputs that once failed.
 #
-# Usage: tests/fuzz/run.sh open_and_analyse|read_header_only SECONDS [BUILD_DIR]
+# Usage: tests/fuzz/run.sh open_and_analyse|read_header_only|box_tree|record_decode SECONDS [BUILD_DIR]
 # Crashes are written to BUILD_DIR/crashes/TARGET/; copy a fixed one into
 # tests/fuzz/regressions/TARGET/ so that the test suite replays it.
 set -euo pipefail
@@ -15,7 +15,7 @@ root=$(cd "$here/../.." && pwd)
 build=${3:-$root/build-fuzz}
 
 case "$target" in
-open_and_analyse | read_header_only) ;;
+open_and_analyse | read_header_only | box_tree | record_decode) ;;
 *) echo "run.sh: unknown target '$target'" >&2; exit 2 ;;
 esac
 
@@ -51,6 +51,18 @@ if [ -n "$mkrec" ] && [ ! -f "$corpus/.seeded" ]; then
     seed noudat --no-udat
     seed invalid --mode-letter X
     seed cut --truncate 1500
+    if [ "$target" = record_decode ]; then
+        # This target takes the recorder's header and records alone: the seeds keep the
+        # bytes of their data box from the header on, without the record count.
+        for movie in "$corpus"/*.MOV; do
+            at=$(grep -obUa CSNDAT "$movie" | head -n 1 | cut -d: -f1 || true)
+            if [ -n "$at" ]; then
+                { tail -c +$((at + 7)) "$movie" | head -c 28
+                  tail -c +$((at + 37)) "$movie"; } >"${movie%.MOV}.rec"
+            fi
+            rm -f "$movie"
+        done
+    fi
 fi
 if [ -z "$mkrec" ]; then
     echo "run.sh: kestrel-mkrec is not built; seeding with the regression inputs only" >&2

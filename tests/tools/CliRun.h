@@ -7,6 +7,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -63,6 +64,16 @@ inline mkrec::MovieOptions SmallRecording(const std::string& start, double secon
     options.Video.Height = 180;
     options.Drive.Start = *mkrec::ParseCivilTime(start);
     return options;
+}
+
+// A movie without recorder data that still ends with the recorder's trailer (in a "free"
+// box), so that the catalogue lists it.
+inline void MakeWithoutRecorderData(const std::filesystem::path& path) {
+    mkrec::MovieOptions options = SmallRecording("2024-05-01 10:00:00");
+    options.Place = mkrec::UdatPlace::None;
+    mkrec::MakeMovie(options, path);
+    std::ofstream(path, std::ios::binary | std::ios::app)
+        << Box("free", "CSNEND" + std::string(12, '\0'));
 }
 
 } // namespace kestrel::testing

@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <filesystem>
 #include <string>
 
@@ -53,16 +54,21 @@ public:
     Item InsertItem(Item parent, const std::string& label) override {
         nodes_.push_back(Node{parent, label, 0, {}});
         const Item item = static_cast<Item>(nodes_.size());
-        ChildrenOf(parent).push_back(item);
+        ListOf(parent).push_back(item);
         return item;
     }
     void SetItemValue(Item item, KindMask mask) override { At(item).Mask = mask; }
 
     Node& At(Item item) { return nodes_[static_cast<size_t>(item - 1)]; }
-    std::vector<Item>& ChildrenOf(Item item) { return item == kRoot ? top_ : At(item).Children; }
+    // A copy: walking a child inserts items into the list being walked.
+    std::vector<Item> ChildrenOf(Item item) { return ListOf(item); }
 
-private:
-    std::vector<Node> nodes_; // item n is nodes_[n - 1]
+  private:
+    std::vector<Item>& ListOf(Item item) { return item == kRoot ? top_ : At(item).Children; }
+
+    // Item n is nodes_[n - 1]. A deque: the walks insert items while callers still hold
+    // nodes (a label, a child list) of the items above them.
+    std::deque<Node> nodes_;
     std::vector<Item> top_;
 };
 
@@ -255,7 +261,7 @@ bool WriteOut(const std::string& text) {
 }
 
 std::string SystemError(const fs::path& path, int error) {
-    return "cannot read '" + path.string() + "': " + std::strerror(error);
+    return UnreadableFileText(path, error);
 }
 
 } // namespace

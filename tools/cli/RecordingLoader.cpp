@@ -5,26 +5,14 @@
 
 #include <charconv>
 #include <cstdio>
-#include <system_error>
 
 namespace kestrel::cli {
 
 bool LoadRecording(EngineSession& engine, const std::filesystem::path& file,
                    FrameIndexing indexing, LoadedRecording& out, std::string& error) {
-    std::error_code ec;
-    const auto status = std::filesystem::status(file, ec);
-    if (!std::filesystem::exists(status)) {
-        error = file.string() + ": no such file";
+    error = RecorderFileProblem(file);
+    if (!error.empty())
         return false;
-    }
-    if (!std::filesystem::is_regular_file(status)) {
-        error = file.string() + ": not a file";
-        return false;
-    }
-    if (!IsRecorderFile(file)) {
-        error = file.string() + ": not a recorder movie (or not readable)";
-        return false;
-    }
     if (!engine.Ok()) {
         error = "the engine cannot start";
         return false;
@@ -37,11 +25,12 @@ bool LoadRecording(EngineSession& engine, const std::filesystem::path& file,
     const int64_t frames = indexing == FrameIndexing::None ? 0 : out.Movie.TotalFrames;
     out.Indexed = LoadSensorDataWithFrames(ctx, file, frames) != 0;
     if (!ctx.Loaded.Scanner.GpsSamples) {
-        error = file.string() + ": the recorder data cannot be read";
+        error = file.string() + " is damaged: its recorder data cannot be read";
         return false;
     }
     if (indexing == FrameIndexing::Required && !out.Indexed) {
-        error = file.string() + ": the movie's frames cannot be counted (no duration or frame period)";
+        error = file.string() +
+                " is damaged: its frames cannot be counted (it has no length or frame rate)";
         return false;
     }
     out.Data = &ctx.Loaded.Scanner;

@@ -1,7 +1,6 @@
 #include "SourceCatalogue.h"
 
 #include <cerrno>
-#include <cstring>
 #include <sys/stat.h>
 
 namespace kestrel::cli {
@@ -14,13 +13,21 @@ bool CatalogueOfPath(const fs::path& path, bool flat, Catalogue& out, std::strin
     const fs::path source = ec ? path : absolute;
     struct stat st {};
     if (::stat(source.c_str(), &st) != 0) {
-        error = "cannot read " + source.string() + ": " + std::strerror(errno);
+        error = UnreadableFileText(source, errno);
         return false;
     }
     CatalogueCounters counters;
     if (!S_ISDIR(st.st_mode)) {
-        if (IsMovFile(source) && IsRecorderFile(source))
-            AddRecordingEntry(source, out, counters);
+        // One file named on its own must be a recorder movie; a folder's walk skips others.
+        error = RecorderFileProblem(source);
+        if (error.empty() && !IsMovFile(source))
+            error = source.string() + " is not a recorder movie (its name does not end in .MOV)";
+        if (!error.empty())
+            return false;
+        if (!AddRecordingEntry(source, out, counters)) {
+            error = UnreadableFileText(source, errno);
+            return false;
+        }
         return true;
     }
     bool ok = false;

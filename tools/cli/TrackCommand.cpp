@@ -48,6 +48,10 @@ int RunTrack(const Args& args) {
     if (!result.Ok)
         return Failure(result.Error);
     std::printf("%s: %zu points in %zu segments\n", output.c_str(), result.Points, result.Segments);
+    if (result.Skipped > 0)
+        std::fprintf(stderr,
+                     "kestrel-cli track: %zu recordings could not be read and are left out\n",
+                     result.Skipped);
     return 0;
 }
 

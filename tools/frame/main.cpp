@@ -4,13 +4,19 @@
 // A program of its own because it alone of the command line needs the player and its media
 // libraries; the other commands start without loading them.
 #include "engine/EngineContext.h"
+#include "engine/JpegFile.h"
 #include "engine/PlaybackPipeline.h"
+#include "engine/RecordingCatalogue.h"
+#include "engine/SystemMessageBox.h"
 #include "playback/OffscreenVideoWindow.h"
 
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -31,6 +37,35 @@ bool ParseFrame(const std::string& text, int64_t& frame) {
     const auto [at, error] = std::from_chars(text.data(), end, frame);
     return error == std::errc() && at == end && frame >= 0;
 }
+
+// The engine's own error boxes, kept so that a failure is told in one line together with
+// the command's own words rather than on a line of its own before them.
+class EngineBoxes {
+  public:
+    EngineBoxes() {
+        previous_ = SystemMessageBox::SetSink([this](const std::string&, const std::string& text) {
+            std::lock_guard lock(lock_);
+            texts_.push_back(text);
+        });
+    }
+    ~EngineBoxes() { SystemMessageBox::SetSink(previous_); }
+    EngineBoxes(const EngineBoxes&) = delete;
+    EngineBoxes& operator=(const EngineBoxes&) = delete;
+
+    // " (TEXT)" of the boxes shown so far, or nothing.
+    std::string Detail() {
+        std::lock_guard lock(lock_);
+        std::string detail;
+        for (const std::string& text : texts_)
+            detail += (detail.empty() ? "" : ", ") + text;
+        return detail.empty() ? detail : " (" + detail + ")";
+    }
+
+  private:
+    SystemMessageBox::Sink previous_;
+    std::mutex lock_;
+    std::vector<std::string> texts_;
+};
 
 // The engine as the viewer drives it, on an off-screen window, for one command.
 class FramePlayer {
@@ -85,24 +120,36 @@ int RunFrame(const Args& args) {
     // The command never plays sound: no audio device is needed.
     ::setenv("SDL_AUDIODRIVER", "dummy", 0);
 
+    if (const std::string problem = RecorderFileProblem(file); !problem.empty())
+        return Failure(problem);
+    EngineBoxes boxes;
     FramePlayer player;
     if (!player.Ok())
-        return Failure("the engine could not start");
+        return Failure("the engine could not start" + boxes.Detail());
     EngineContext& ctx = player.Context();
     if (!OpenMovie(ctx, file))
-        return Failure("cannot open '" + file + "' as a recorder movie");
+        return Failure(file + " cannot be played: it is damaged or holds no pictures" +
+                       boxes.Detail());
     if (!player.WaitFor(WM_APP_MEDIA_READY))
-        return Failure("the movie did not become ready");
+        return Failure(file + " cannot be played: its pictures never became ready" +
+                       boxes.Detail());
     const int64_t total = GetTotalFrames(ctx);
     if (frame >= total) {
         return Failure("frame " + frameText + " is past the end (" + std::to_string(total) +
                        " frames)");
     }
     if (!SeekToFrame(ctx, frame) || !player.WaitFor(WM_APP_MEDIA_PAUSED)) {
-        return Failure("cannot show frame " + frameText);
+        return Failure(file + ": frame " + frameText + " cannot be shown" + boxes.Detail());
     }
-    if (!SaveJpeg(ctx, output))
-        return Failure("cannot write '" + output + "'");
+    // As the snapshot saves it, in two steps so that the failure is told as it is.
+    CapturedPicture picture;
+    if (!CaptureCurrentPicture(ctx, picture))
+        return Failure(file + ": no picture can be decoded at frame " + frameText);
+    errno = 0;
+    if (!WriteJpegFile(output, picture.Pixels.data(), picture.Width, picture.Height)) {
+        return Failure("cannot write " + output +
+                       (errno != 0 ? std::string(": ") + std::strerror(errno) : std::string()));
+    }
     return 0;
 }
 

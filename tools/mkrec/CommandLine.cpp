@@ -15,6 +15,7 @@ const char* const kUsage =
     "           [--mode-letter C] [--vehicle-data C] [--timelapse] [--chained-headers K]\n"
     "           [--no-udat] [--udat-before-mdat] [--bad-trailer] [--short]\n"
     "           [--truncate BYTES] [--records-json FILE] [--per-file-rates]\n"
+    "           [--damage cut-stts|huge-counts|no-stsd|no-mdat|chunks-past-end|no-video]\n"
     "       kestrel-mkrec card DIR [--seconds S] [--size WxH]\n";
 
 namespace {
@@ -87,6 +88,21 @@ AudioKind Audio(const std::string& text) {
     Bad("option --audio takes aac, pcm or none, not '" + text + "'");
 }
 
+MovieDamage Damage(const std::string& text) {
+    static const std::pair<const char*, MovieDamage> kNames[] = {
+        {"cut-stts", MovieDamage::CutTimeTable},         {"huge-counts", MovieDamage::HugeCounts},
+        {"no-stsd", MovieDamage::NoDescription},         {"no-mdat", MovieDamage::NoMediaBox},
+        {"chunks-past-end", MovieDamage::ChunksPastEnd}, {"no-video", MovieDamage::NoPictureTrack},
+    };
+    for (const auto& [name, damage] : kNames) {
+        if (text == name)
+            return damage;
+    }
+    Bad("option --damage takes cut-stts, huge-counts, no-stsd, no-mdat, chunks-past-end or "
+        "no-video, not '" +
+        text + "'");
+}
+
 } // namespace
 
 MovieCommand ParseMovieCommand(const std::vector<std::string>& args) {
@@ -156,6 +172,8 @@ MovieCommand ParseMovieCommand(const std::vector<std::string>& args) {
             o.PerFileRates = true;
         } else if (a == "--records-json") {
             c.RecordsJson = in.Value(a);
+        } else if (a == "--damage") {
+            o.Damage = Damage(in.Value(a));
         } else if (!a.empty() && a[0] == '-') {
             Bad("unknown option " + a);
         } else if (c.Out.empty()) {

@@ -168,6 +168,7 @@ MovieSummary MakeMovie(const MovieOptions& o, const fs::path& path) {
         parts.Place = o.Place;
         parts.Created = o.Drive.Start;
         parts.PerFileRates = o.PerFileRates;
+        parts.Damage = o.Damage;
         WriteMovie(parts, temp.Path());
     }
     std::error_code ec;

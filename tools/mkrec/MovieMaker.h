@@ -25,6 +25,7 @@ struct MovieOptions {
     bool Short = false;           // under 260 bytes: ftyp, an empty mdat and the udat box
     int64_t TruncateTo = -1;      // cut the finished file to this many bytes
     bool PerFileRates = false;    // the rate figures of the file's own media in its descriptions
+    MovieDamage Damage = MovieDamage::None;
 };
 
 struct MovieSummary {

@@ -150,6 +150,11 @@ Rates MeasureRates(const std::vector<MediaSample>& samples, double perSecond) {
 
 void SampleEntry(BoxWriter& w, const MovieParts& p, bool video) {
     w.BeginFull("stsd");
+    if (video && p.Damage == MovieDamage::NoDescription) {
+        w.U32(0);
+        w.End();
+        return;
+    }
     w.U32(1);
     if (video) {
         w.Begin("avc1");
@@ -222,12 +227,16 @@ void SampleEntry(BoxWriter& w, const MovieParts& p, bool video) {
 }
 
 void SampleTables(BoxWriter& w, const MovieParts& p, const TrackTables& t, bool video) {
+    const MovieDamage damage = video ? p.Damage : MovieDamage::None;
+    const bool huge = damage == MovieDamage::HugeCounts;
     w.Begin("stbl");
     SampleEntry(w, p, video);
     w.BeginFull("stts");
     w.U32(1);
-    w.U32(t.SampleCount);
-    w.U32(t.SampleDelta);
+    if (damage != MovieDamage::CutTimeTable) {
+        w.U32(t.SampleCount);
+        w.U32(t.SampleDelta);
+    }
     w.End();
     if (t.HasKeys) {
         w.BeginFull("stss");
@@ -243,14 +252,16 @@ void SampleTables(BoxWriter& w, const MovieParts& p, const TrackTables& t, bool 
     w.End();
     w.BeginFull("stsz");
     w.U32(t.FixedSize);
-    w.U32(t.SampleCount);
+    w.U32(huge ? 0x3FFFFFFFu : t.SampleCount);
     if (t.FixedSize == 0) {
         for (uint32_t s : t.Sizes) w.U32(s);
     }
     w.End();
     w.BeginFull("stco");
-    w.U32(static_cast<uint32_t>(t.Offsets.size()));
-    for (uint32_t o : t.Offsets) w.U32(o);
+    w.U32(huge ? 0x3FFFFFFFu : static_cast<uint32_t>(t.Offsets.size()));
+    const uint32_t away = damage == MovieDamage::ChunksPastEnd ? 0x40000000u : 0u;
+    for (uint32_t o : t.Offsets)
+        w.U32(o + away);
     w.End();
     w.End();
 }
@@ -349,7 +360,8 @@ std::vector<uint8_t> MovieBox(const MovieParts& p, const std::vector<Chunk>& chu
     w.Zeros(24);
     w.U32(audio ? 3 : 2); // next track id
     w.End();
-    Track(w, p, video, true, created, presented);
+    if (p.Damage != MovieDamage::NoPictureTrack)
+        Track(w, p, video, true, created, presented);
     if (audio) {
         const TrackTables sound = AudioTables(*p.Audio, chunks);
         // The sound track may hold a little more than the picture; its edit shows the
@@ -419,8 +431,11 @@ void WriteMovie(const MovieParts& p, const std::filesystem::path& path) {
     uint8_t head[8 + kMdatFiller] = {};
     PutU32(head, mdatSize);
     std::copy_n("mdat", 4, head + 4);
-    out.Write(head, sizeof head);
-    for (const Chunk& c : chunks) out.Write(ChunkData(p, c), c.Size);
+    if (p.Damage != MovieDamage::NoMediaBox) {
+        out.Write(head, sizeof head);
+        for (const Chunk& c : chunks)
+            out.Write(ChunkData(p, c), c.Size);
+    }
     out.Write(moov);
     if (p.Place == UdatPlace::AfterMoov) out.Write(p.Udat);
     out.Close();

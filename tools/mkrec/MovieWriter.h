@@ -17,6 +17,17 @@ inline constexpr size_t kMdatFiller = 8;
 
 enum class UdatPlace { AfterMoov, BeforeMdat, None };
 
+// Damage done on purpose, for the tests of what a viewer does with a broken movie.
+enum class MovieDamage {
+    None,
+    CutTimeTable,   // the picture track's time table announces an entry it does not hold
+    HugeCounts,     // the picture track's sample counts are far larger than their tables
+    NoDescription,  // the picture track's sample description lists no entry
+    NoMediaBox,     // no media box: the tables point at pictures the file does not hold
+    ChunksPastEnd,  // the picture track's chunks lie past the end of the file
+    NoPictureTrack, // only the sound track is written
+};
+
 struct MovieParts {
     const VideoTrackData* Video = nullptr;
     VideoSettings Settings;
@@ -28,6 +39,7 @@ struct MovieParts {
     // after "avcC" and the measured rates in the audio decoder configuration. Without it
     // both stay fixed, the same in every file.
     bool PerFileRates = false;
+    MovieDamage Damage = MovieDamage::None;
 };
 
 // The 20-byte "ftyp" box every generated file starts with.

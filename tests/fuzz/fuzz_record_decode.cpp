@@ -1,0 +1,6 @@
+#include "FuzzHarness.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    kestrel::fuzz::DecodeRecordBytes(data, size);
+    return 0;
+}

@@ -148,6 +148,10 @@ bool CKestrelDlg::Initialise(const std::filesystem::path& startPath) {
                                                          *engine_)
                           : std::vector<MapEventMarker>{};
     });
+    // The update check runs once per run, when the map page is first ready.
+    connect(mapBridge_.get(), &CGoogleMapDlgWrap::UpdateCheckWanted, this, [this] {
+        updateCheck_->StartUpdateCheck(QString::fromStdString(filePanel_->FirmwareVersion));
+    });
     KnownBoxTypes::Shared();
     ReadDisplaySettings();
     CreatePopups();
@@ -785,8 +789,8 @@ void CKestrelDlg::ShowGraphEntry(int /*entry*/, bool /*shown*/) {
 }
 
 void CKestrelDlg::SendEventPositions() {
-    // The event positions are rebuilt from the shown recording's entries and handed to the
-    // map bridge here.
+    if (mapBridge_ && transport_)
+        mapBridge_->CreateMapTrack(transport_->CurrentIndex());
 }
 
 void CKestrelDlg::OnOpenSource() {

@@ -100,8 +100,8 @@ bool GraphEvents::CollectEventPositions(const GraphSamples& data, std::vector<Ev
 
 std::vector<EventPosition> GraphEvents::CollectAll(const GraphSamples& data) const {
     std::vector<EventPosition> list;
-    const int slots = data.SlotCount();
-    for (int slot = 0; slot < slots; ++slot) {
+    const int count = data.SlotCount();
+    for (int slot = 0; slot < count; ++slot) {
         if (Entries[kSpeedingEntry].ShowOnMap)
             CollectEventPositions(data, list, slot, kSpeedingEntry);
         for (int entry = 0; entry < kEntryCount; ++entry) {

@@ -189,6 +189,10 @@ void CKestrelDlg::CreateChildren() {
     gsensor_->setObjectName(QStringLiteral("GSensorView"));
     infoPanel_ = new CInfoDlg(this);
     infoPanel_->setObjectName(QStringLiteral("InfoPanel"));
+    gsensor_->LendSurface(&surface_);
+    gsensor_->SetPictures(bank_);
+    infoPanel_->LendSurface(&surface_);
+    infoPanel_->SetPictures(&bank_);
     logo_ = new CLogoDlg(bank_, this);
     logo_->setObjectName(QStringLiteral("LogoPanel"));
     logo_->hide();
@@ -375,6 +379,7 @@ void CKestrelDlg::ApplyLayout() {
         w->setVisible(shown);
     };
     place(seekSlider_, plan.Seek, plan.SeekShown);
+    infoPanel_->SetLayout(displaySize_);
     place(infoPanel_, plan.Info, plan.InfoShown);
     place(gsensor_, plan.GSensor, plan.GSensorShown);
     map_->setGeometry(plan.MapLogo);
@@ -717,6 +722,7 @@ void CKestrelDlg::OnFilterCommand(int index) {
     SetPlayFace(false);
     infoPanel_->AudioState = 0;
     infoPanel_->update();
+    update();
     filePanel_->update();
     RefreshButtons();
 }
@@ -904,6 +910,11 @@ void CKestrelDlg::paintEvent(QPaintEvent*) {
             surface_.ApplyTextStyle(s);
             s.drawText(QRect(10, 4, 390, 26), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                        QString::fromUtf8(kTitle));
+            // The large size has no information window: its readouts run along the bottom.
+            if (displaySize_ == SizeLarge) {
+                infoPanel_->DrawLarge(s, rect());
+                infoPanel_->DrawVolumeIcon(s, rect());
+            }
         }
     }
     QPainter painter(this);

@@ -29,6 +29,8 @@ void CGSensorDlg::SetPictures(const CResourceImage& bank) {
 void CGSensorDlg::SetData(GraphEvents* events, const GraphSamples* samples) {
     events_ = events;
     data_ = samples;
+    if (events_)
+        events_->ExtendedKinds = extendedKinds_;
 }
 
 void CGSensorDlg::SetPlaybackPosition(int slot, int timelineRange) {
@@ -60,8 +62,9 @@ void CGSensorDlg::SetScaleMode(int mode) {
 
 void CGSensorDlg::SetDataState(bool loaded, bool extendedKinds) {
     state_.DataLoaded = loaded ? 1 : 0;
+    extendedKinds_ = extendedKinds ? 1 : 0;
     if (events_)
-        events_->ExtendedKinds = extendedKinds ? 1 : 0;
+        events_->ExtendedKinds = extendedKinds_;
 }
 
 void CGSensorDlg::SetEntryVisibility(int entry, bool shown) {

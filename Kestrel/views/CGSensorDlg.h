@@ -61,6 +61,7 @@ class CGSensorDlg : public QWidget {
     GraphPictures pictures_;
     COffScreenDC* surface_ = nullptr;
     GraphEvents* events_ = nullptr;
+    int extendedKinds_ = 1;
     const GraphSamples* data_ = nullptr;
 };
 

@@ -94,7 +94,7 @@ bool GraphEvents::CollectEventPositions(const GraphSamples& data, std::vector<Ev
         return true;
     const bool ownShown = kind < KindEmergencyStop || Entries[EntryOfKind(kind)].ShowOnMap;
     if (starts && Entries[entry].ShowOnMap && ownShown)
-        list.push_back({slot, kind, entry, data.SampleAt(slot)});
+        list.push_back({slot, kind, entry});
     return false;
 }
 
@@ -117,8 +117,8 @@ std::vector<EventPosition> GraphEvents::CollectAll(const GraphSamples& data) con
 int GraphEvents::NextEventFrame(const std::vector<EventPosition>& list, int position) const {
     for (const int from : {position, -1}) {
         for (const EventPosition& event : list) {
-            if (event.Frame > from && EntryShowsOnGraph(event.Entry))
-                return event.Frame;
+            if (event.Slot > from && EntryShowsOnGraph(event.Entry))
+                return event.Slot;
         }
     }
     return -1;
@@ -128,8 +128,8 @@ int GraphEvents::PreviousEventFrame(const std::vector<EventPosition>& list, int 
                                     int wrapFrom) const {
     for (const int from : {position, wrapFrom}) {
         for (auto it = list.rbegin(); it != list.rend(); ++it) {
-            if (it->Frame < from && EntryShowsOnGraph(it->Entry))
-                return it->Frame;
+            if (it->Slot < from && EntryShowsOnGraph(it->Entry))
+                return it->Slot;
         }
     }
     return -1;

@@ -33,13 +33,13 @@ struct EventKindStyle {
 
 inline const EventKindStyle& StyleOf(int kind) {
     static const EventKindStyle kStyles[kEventKindCount] = {
-        {"G", 1, QColor(0, 255, 0)},       {"G", 1, QColor(0, 255, 0)},
-        {"G", 0, QColor(255, 0, 0)},       {"G", 2, QColor(128, 128, 255)},
-        {"G", 2, QColor(128, 128, 255)},   {"M", 3, QColor(255, 255, 255)},
+        {"G", 1, QColor(0, 255, 0)},          {"G", 1, QColor(0, 255, 0)},
+        {"G", 0, QColor(255, 0, 0)},          {"G", 2, QColor(128, 128, 255)},
+        {"G", 2, QColor(128, 128, 255)},      {"M", 3, QColor(255, 255, 255)},
         {"\u203B", 3, QColor(255, 255, 255)}, {"P", 3, QColor(255, 255, 255)},
-        {"#", 3, QColor(255, 255, 255)},   {"O", 3, QColor(255, 255, 255)},
-        {"R", 3, QColor(255, 255, 255)},   {"", 4, QColor(255, 255, 0)},
-        {"\u25B2", 5, QColor(255, 0, 255)}, {"\u25BC", 6, QColor(0, 255, 255)},
+        {"#", 3, QColor(255, 255, 255)},      {"O", 3, QColor(255, 255, 255)},
+        {"R", 3, QColor(255, 255, 255)},      {"", 4, QColor(255, 255, 0)},
+        {"\u25B2", 5, QColor(255, 0, 255)},   {"\u25BC", 6, QColor(0, 255, 255)},
     };
     return kStyles[kind >= 0 && kind < kEventKindCount ? kind : 0];
 }

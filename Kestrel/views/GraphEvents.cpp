@@ -46,7 +46,7 @@ int GraphEvents::Classify(int entry, GSensorSample& sample) const {
         break;
     case 7:
         kind = ExtendedKinds && sample.CameraHigh == 10 && sample.CameraLow == 9 ? KindSpeedCamera
-                                                                                  : -1;
+                                                                                 : -1;
         break;
     case 8:
         kind = ExtendedKinds && (sample.CameraHigh == 8 || sample.CameraHigh == 9) &&

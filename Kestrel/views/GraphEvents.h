@@ -51,8 +51,8 @@ class GraphEvents {
     // One step of the walk that fills the event positions: true when the sample is not
     // classified by `entry` (the walk goes on with the next entry), false when it is or the
     // data is missing. Appends a position when the slot starts a run shown on the map.
-    bool CollectEventPositions(const GraphSamples& data, std::vector<EventPosition>& list,
-                               int slot, int entry) const;
+    bool CollectEventPositions(const GraphSamples& data, std::vector<EventPosition>& list, int slot,
+                               int entry) const;
     // The walk over every slot: entry 6 on its own, then the other shown entries in order up
     // to the first that classifies the slot.
     std::vector<EventPosition> CollectAll(const GraphSamples& data) const;

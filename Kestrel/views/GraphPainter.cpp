@@ -51,7 +51,8 @@ class CurvePass {
     void EvaluateMarks(int slot, int x);
     bool SpeedingContinues(int slot) const;
     bool OwnShown(int kind) const {
-        return kind < KindEmergencyStop || events_.Entries[GraphEvents::EntryOfKind(kind)].ShowOnGraph;
+        return kind < KindEmergencyStop ||
+               events_.Entries[GraphEvents::EntryOfKind(kind)].ShowOnGraph;
     }
 
     QPainter& p_;
@@ -272,7 +273,8 @@ bool GraphPainter::Draw(QPainter& painter, QSize client, const GraphState& state
     if (state.TimelineRange > 0) {
         const float scaleX =
             static_cast<float>(w - state.LeftMargin) / static_cast<float>(state.TimelineRange);
-        const int x = static_cast<int>(static_cast<float>(state.Position) * scaleX) + state.LeftMargin;
+        const int x =
+            static_cast<int>(static_cast<float>(state.Position) * scaleX) + state.LeftMargin;
         painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
         painter.setPen(QPen(Qt::white, 0));
         painter.drawLine(x, 0, x, h);

@@ -37,33 +37,45 @@ LayoutGeometry GeometryOf(int layout, const QRect& client) {
     const int r = client.left() + client.width();
     switch (layout) {
     case InfoPainter::Medium:
-        return {SharedFonts::Font22, QRect(QPoint(538, 7), QPoint(868, 42)),
-                QRect(QPoint(330, 7), QPoint(610, 67)), QRect(QPoint(700, 90), QPoint(848, 122)),
-                60, 8, SharedFonts::Font17, QPoint(710, 99)};
+        return {SharedFonts::Font22,
+                QRect(QPoint(538, 7), QPoint(868, 42)),
+                QRect(QPoint(330, 7), QPoint(610, 67)),
+                QRect(QPoint(700, 90), QPoint(848, 122)),
+                60,
+                8,
+                SharedFonts::Font17,
+                QPoint(710, 99)};
     case InfoPainter::Large: {
         const QRect strip = InfoPainter::LargeStrip(client);
         const int s = strip.left(), t = strip.top(), b = strip.top() + strip.height();
-        return {SharedFonts::Font17, QRect(QPoint(s + 170, t), QPoint(s + 420, b)),
+        return {SharedFonts::Font17,
+                QRect(QPoint(s + 170, t), QPoint(s + 420, b)),
                 QRect(QPoint(s, t), QPoint(s + 150, b)),
-                QRect(QPoint(s + 350, t), QPoint(s + 570, b)), 60, 0, SharedFonts::Font17,
+                QRect(QPoint(s + 350, t), QPoint(s + 570, b)),
+                60,
+                0,
+                SharedFonts::Font17,
                 QPoint(s + 502, t)};
     }
     default:
-        return {SharedFonts::Font13, QRect(QPoint(r - 202, 7), QPoint(r - 2, 26)),
+        return {SharedFonts::Font13,
+                QRect(QPoint(r - 202, 7), QPoint(r - 2, 26)),
                 QRect(QPoint(l + 274, 7), QPoint(l + 434, 34)),
-                QRect(QPoint(537, 60), QPoint(637, 81)), 35, 4, SharedFonts::Font10,
+                QRect(QPoint(537, 60), QPoint(637, 81)),
+                35,
+                4,
+                SharedFonts::Font10,
                 QPoint(556, 60)};
     }
 }
-
 
 // Draws a picture with black left out, as the placeholders and icons are drawn.
 void DrawKeyed(QPainter& p, const QRect& target, const QPixmap* picture) {
     if (!picture)
         return;
     QPixmap keyed = *picture;
-    keyed.setMask(QBitmap::fromImage(
-        picture->toImage().createMaskFromColor(qRgb(0, 0, 0), Qt::MaskInColor)));
+    keyed.setMask(
+        QBitmap::fromImage(picture->toImage().createMaskFromColor(qRgb(0, 0, 0), Qt::MaskInColor)));
     p.drawPixmap(target, keyed);
 }
 
@@ -99,10 +111,10 @@ void DrawDateTime(QPainter& p, int layout, const LayoutGeometry& g, const Readou
     const QString tmpl = QString::fromLatin1(kDateTemplate);
     const QFontMetrics metrics(p.font());
     if (const QPixmap* dashes = bank.Picture(pictures::kDateDashes[layout]))
-        DrawKeyed(p,
-                  QRect(g.Date.topLeft(), QSize(metrics.horizontalAdvance(tmpl),
-                                                 LogicalHeight(*dashes))),
-                  dashes);
+        DrawKeyed(
+            p,
+            QRect(g.Date.topLeft(), QSize(metrics.horizontalAdvance(tmpl), LogicalHeight(*dashes))),
+            dashes);
     p.setPen(Qt::white);
     DrawTemplateSeparators(p, tmpl, g.Date.left() - (layout == InfoPainter::Small ? 0 : 1),
                            g.Date.top(), g.Date.height());
@@ -123,8 +135,8 @@ void DrawSpeed(QPainter& p, int layout, const LayoutGeometry& g, const Readouts&
     }
     const QFont previous = p.font();
     p.setFont(g.UnitFont());
-    p.drawText(g.Speed.translated(0, g.UnitDrop), Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine,
-               QStringLiteral("km/h"));
+    p.drawText(g.Speed.translated(0, g.UnitDrop),
+               Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine, QStringLiteral("km/h"));
     p.setFont(previous);
 }
 
@@ -149,14 +161,15 @@ void DrawAccel(QPainter& p, int layout, const Readouts& r, const CResourceImage&
             p.drawText(value, Qt::AlignRight | Qt::AlignTop | Qt::TextSingleLine, text);
             continue;
         }
-        const int id = layout == InfoPainter::Small ? pictures::kGDashesSmall[i]
-                                                    : pictures::kGDashesMedium[i];
+        const int id =
+            layout == InfoPainter::Small ? pictures::kGDashesSmall[i] : pictures::kGDashesMedium[i];
         if (const QPixmap* dashes = bank.Picture(id))
-            DrawKeyed(p, QRect(value.topLeft(), QSize(LogicalWidth(*dashes), LogicalHeight(*dashes))),
+            DrawKeyed(p,
+                      QRect(value.topLeft(), QSize(LogicalWidth(*dashes), LogicalHeight(*dashes))),
                       dashes);
         const QString tmpl = QString::fromLatin1(kAccelTemplate);
-        DrawTemplateSeparators(p, tmpl, value.right() - metrics.horizontalAdvance(tmpl), value.top(),
-                               value.height());
+        DrawTemplateSeparators(p, tmpl, value.right() - metrics.horizontalAdvance(tmpl),
+                               value.top(), value.height());
     }
 }
 

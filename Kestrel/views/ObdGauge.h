@@ -4,13 +4,13 @@
 namespace kestrel {
 
 struct ObdGauge {
-    int Item = -1;    // the drop-down selection; -1 until the panel is first shown
-    int Resting = 0;  // where the needle stands when it is not moving
-    int Shown = 0;    // where the needle is during a movement
-    int Target = 0;   // where the movement goes
+    int Item = -1;   // the drop-down selection; -1 until the panel is first shown
+    int Resting = 0; // where the needle stands when it is not moving
+    int Shown = 0;   // where the needle is during a movement
+    int Target = 0;  // where the movement goes
     int Rising = 0;
     int Moving = 0;
-    int Started = 0;  // drawn once since the item was chosen
+    int Started = 0; // drawn once since the item was chosen
 
     // Back to "nothing shown yet", keeping the item.
     void Clear();

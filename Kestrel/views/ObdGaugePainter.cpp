@@ -58,8 +58,8 @@ void ObdGaugePainter::Draw(QPainter& canvas, int item, int value, const GaugePic
     const int left = dialW / 2 - w / 2, top = 20;
     const QPoint p0 = turn(left, top), p1 = turn(left + w, top), p2 = turn(left, top + h);
     const QTransform toCanvas((p1.x() - p0.x()) / double(w), (p1.y() - p0.y()) / double(w),
-                              (p2.x() - p0.x()) / double(h), (p2.y() - p0.y()) / double(h),
-                              p0.x(), p0.y());
+                              (p2.x() - p0.x()) / double(h), (p2.y() - p0.y()) / double(h), p0.x(),
+                              p0.y());
     canvas.save();
     canvas.setRenderHint(QPainter::SmoothPixmapTransform);
     canvas.setTransform(toCanvas, true);

@@ -61,8 +61,7 @@ QPixmap ScaleBackground(int mode, qreal dpr) {
         const QString up = QStringLiteral("+%1").arg(g, 0, 'g', 3);
         const QString down = QStringLiteral("-%1").arg(g, 0, 'g', 3);
         if (major) {
-            p.drawText(QRect(0, baseline - dy - 7, 45, 14), Qt::AlignRight | Qt::AlignVCenter,
-                       up);
+            p.drawText(QRect(0, baseline - dy - 7, 45, 14), Qt::AlignRight | Qt::AlignVCenter, up);
             p.drawText(QRect(0, baseline + dy - 7, 45, 14), Qt::AlignRight | Qt::AlignVCenter,
                        down);
         }
@@ -246,9 +245,9 @@ QPixmap DashPicture(int id, qreal dpr) {
 }
 
 struct DialMarks {
-    int TickStep;                 // a tick every this many values
-    std::vector<int> Labelled;    // values with a number
-    const char* (*Text)(int);     // nullptr: the value itself
+    int TickStep;              // a tick every this many values
+    std::vector<int> Labelled; // values with a number
+    const char* (*Text)(int);  // nullptr: the value itself
     const char* Unit;
 };
 
@@ -364,14 +363,36 @@ QPixmap Needle(bool mask, qreal dpr) {
     return pix;
 }
 
-constexpr int kNumbers[] = {kScale05,   kScale10,        kScale15,        kScale20,
-                            kStar,      kStripBackground, kMicRecording,   kMicQuiet,
-                            kMicOff,    kSatellite,      kVolumeIcon,     206,
-                            202,        218,             211,             212,
-                            219,        209,             210,             208,
-                            203,        204,             205,             kDialThrottle,
-                            kDialEngineSpeed, kDialManifold, kDialCoolant, kDialSpeed,
-                            kNeedle,    kNeedleMask};
+constexpr int kNumbers[] = {kScale05,
+                            kScale10,
+                            kScale15,
+                            kScale20,
+                            kStar,
+                            kStripBackground,
+                            kMicRecording,
+                            kMicQuiet,
+                            kMicOff,
+                            kSatellite,
+                            kVolumeIcon,
+                            206,
+                            202,
+                            218,
+                            211,
+                            212,
+                            219,
+                            209,
+                            210,
+                            208,
+                            203,
+                            204,
+                            205,
+                            kDialThrottle,
+                            kDialEngineSpeed,
+                            kDialManifold,
+                            kDialCoolant,
+                            kDialSpeed,
+                            kNeedle,
+                            kNeedleMask};
 
 int DialItem(int id) {
     for (int item = 0; item < kObdItemCount; ++item) {

@@ -41,6 +41,8 @@
 #include "views/CObdDlg.h"
 #include "window/CEmptyPanel.h"
 #include "window/MapOrLogo.h"
+#include "transport/CEventJumps.h"
+#include "views/ShownRecording.h"
 #include "window/PlayerKeys.h"
 
 #include <QCloseEvent>
@@ -88,6 +90,8 @@ constexpr ButtonSpec kButtons[ButtonEnabling::kCount] = {
 };
 
 constexpr const char* kTitle = "Ravenlog4";
+// The OBD panel: three gauges of 212 pixels, the lists under them and the title strip.
+constexpr QSize kObdPanelSize{640, 230};
 
 // Panels of views that have no drawing of their own yet.
 const QColor kPanelBackground(0x1b, 0x1f, 0x24);
@@ -217,6 +221,10 @@ void CKestrelDlg::CreateChildren() {
     gsensor_->setObjectName(QStringLiteral("GSensorView"));
     infoPanel_ = new CInfoDlg(this);
     infoPanel_->setObjectName(QStringLiteral("InfoPanel"));
+    gsensor_->LendSurface(&surface_);
+    gsensor_->SetPictures(bank_);
+    infoPanel_->LendSurface(&surface_);
+    infoPanel_->SetPictures(&bank_);
     logo_ = new CLogoDlg(bank_, this);
     logo_->setObjectName(QStringLiteral("LogoPanel"));
     logo_->hide();
@@ -282,8 +290,9 @@ void CKestrelDlg::CreatePopups() {
     obdPanel_ = new CObdDlg(this);
     obdPanel_->setObjectName(QStringLiteral("ObdPanel"));
     obdPanel_->setWindowTitle(UiQText(140)); // 車両情報
-    obdPanel_->resize(660, 220);
     obdPanel_->CreateCloseButton(2);
+    obdPanel_->SetPictures(bank_);
+    obdPanel_->SetPlayingQuery([this] { return engine_ && engine_->Ready && engine_->PlayState == 2; });
     obdPanel_->hide();
 }
 
@@ -300,6 +309,8 @@ void CKestrelDlg::StartEngine() {
         std::make_unique<CTransportController>(*api_, *engine_, *this, *filePanel_, *seekSlider_,
                                                *infoPanel_, *gsensor_, *mutexCache_, this);
     AddCommandHandler(transport_.get());
+    gsensor_->SetData(&transport_->Shown().Events(), &transport_->Shown().GraphData());
+    eventJumps_ = std::make_unique<CEventJumps>(*transport_, *gsensor_, *mutexCpSet_);
     videoModes_ = std::make_unique<VideoModeHandler>(*this, *video_, *api_, *engine_);
     video_->SetHandler(videoModes_.get());
     AddCommandHandler(videoModes_.get());
@@ -365,6 +376,8 @@ void CKestrelDlg::Shutdown() {
     StopAndClearPlayback();
     commandHandlers_.clear();
     jobs_.reset();
+    eventJumps_.reset();
+    gsensor_->SetData(nullptr, nullptr);
     // The transport's timers and workers end here; it holds on to "hMutexCache".
     transport_.reset();
     mapBridge_.reset();
@@ -405,6 +418,7 @@ void CKestrelDlg::ApplyLayout() {
         w->setVisible(shown);
     };
     place(seekSlider_, plan.Seek, plan.SeekShown);
+    infoPanel_->SetLayout(displaySize_);
     place(infoPanel_, plan.Info, plan.InfoShown);
     place(gsensor_, plan.GSensor, plan.GSensorShown);
     map_->setGeometry(plan.MapLogo);
@@ -695,6 +709,11 @@ void CKestrelDlg::ShowVehicleValues(const ObdSample* obd, char vehicleDataLetter
         obdPanel_->SetValues(obd, vehicleDataLetter, gpsValid);
 }
 
+void CKestrelDlg::RebuildEventPositions() {
+    if (eventJumps_)
+        eventJumps_->RebuildEventPositions();
+}
+
 CSkinDialog* CKestrelDlg::ObdPanel() const {
     return obdPanel_;
 }
@@ -740,6 +759,12 @@ void CKestrelDlg::OnCommand(int id) {
         ShowPopup(settingsDlg_);
         break;
     case IdObdPanel:
+        // The key V toggles the panel, so the same command closes it when it is open.
+        if (obdPanel_->isVisible()) {
+            obdPanel_->close();
+            break;
+        }
+        obdPanel_->ShowPanel(this, kObdPanelSize.width(), kObdPanelSize.height());
         ShowPopup(obdPanel_);
         break;
     default:
@@ -779,6 +804,7 @@ void CKestrelDlg::OnFilterCommand(int index) {
     SetPlayFace(false);
     infoPanel_->AudioState = 0;
     infoPanel_->update();
+    update();
     filePanel_->update();
     RefreshButtons();
 }
@@ -867,8 +893,9 @@ void CKestrelDlg::OnAppMessage(int message, intptr_t wParam, intptr_t lParam) {
             transport_->SeekTo(static_cast<int>(lParam));
         break;
     default:
-        // The engine's and the loader's reports, and the rest of the map's and the graph's
-        // which come with their views.
+        // The graph's clicks and the axis buttons, then the engine's and the loader's reports.
+        if (eventJumps_ && eventJumps_->OnMessage(message, wParam, lParam))
+            break;
         if (transport_)
             transport_->OnMessage(message, wParam, lParam);
         break;
@@ -992,6 +1019,11 @@ void CKestrelDlg::paintEvent(QPaintEvent*) {
             surface_.ApplyTextStyle(s);
             s.drawText(QRect(10, 4, 390, 26), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
                        QString::fromUtf8(kTitle));
+            // The large size has no information window: its readouts run along the bottom.
+            if (displaySize_ == SizeLarge) {
+                infoPanel_->DrawLarge(s, rect());
+                infoPanel_->DrawVolumeIcon(s, rect());
+            }
         }
     }
     QPainter painter(this);

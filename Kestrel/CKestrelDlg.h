@@ -40,6 +40,7 @@ class CObdDlg;
 class CTransportController;
 class PlayerKeys;
 class VideoModeHandler;
+class CEventJumps;
 class CLogoDlg;
 class CMovieStatic;
 class CSkinButton;
@@ -232,6 +233,7 @@ class CKestrelDlg : public QWidget, public PlaybackHost, public VideoModeHost, p
     void ShowPlayStateOnMap(int playState) override;
     void ShowRecordingOnMap() override;
     void ShowVehicleValues(const ObdSample* obd, char vehicleDataLetter, int gpsValid) override;
+    void RebuildEventPositions() override;
 
     // JobHost: what the jobs ask of the window.
     void SetControlsForJob(bool enabled) override;
@@ -313,6 +315,7 @@ class CKestrelDlg : public QWidget, public PlaybackHost, public VideoModeHost, p
     // goes before them.
     std::unique_ptr<CTransportController> transport_;
     std::unique_ptr<VideoModeHandler> videoModes_;
+    std::unique_ptr<CEventJumps> eventJumps_;
     std::unique_ptr<PlayerKeys> keys_;
     // The jobs use the transport: they go first.
     std::unique_ptr<CJobController> jobs_;

@@ -2,6 +2,7 @@
 
 #include "skin/SkinArtwork.h"
 #include "skin/SkinPictures.h"
+#include "views/ViewArtwork.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -32,6 +33,13 @@ void CResourceImage::Load(const QWidget* window) {
         QPixmap picture = SkinArtwork::Make(id, dpr);
         if (!picture.isNull())
             pictures_.emplace(id, std::move(picture));
+    }
+    int count = 0;
+    const int* views = ViewArtwork::Numbers(count);
+    for (int i = 0; i < count; ++i) {
+        QPixmap picture = ViewArtwork::Make(views[i], dpr);
+        if (!picture.isNull())
+            pictures_.emplace(views[i], std::move(picture));
     }
 }
 

@@ -36,9 +36,9 @@ void CFrameFanOut::ShowFrame(int frame) {
     c_.Host.ShowVehicleValues(v.HasObd ? &v.Obd : nullptr, v.VehicleData, v.GpsValid);
     info.Slot = f;
     if (!c_.Host.FullScreen())
-        info.update();
+        info.Refresh();
     c_.Seek.SetValue(f);
-    c_.Graph.SetPosition(f, kGraphLeftMargin);
+    c_.Graph.SetPlaybackPosition(f, c_.Seek.Max - c_.Seek.Min);
     c_.Graph.update();
 }
 

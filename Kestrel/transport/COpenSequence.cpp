@@ -51,7 +51,7 @@ void COpenSequence::OnRowSelected(int row) {
     c_.Panel.ForceReopen = 0;
     s.CurrentIndex = row;
     currentPath_ = entry ? entry->FullPath : std::string();
-    c_.Graph.HasData = 0;
+    c_.Graph.SetDataState(false, true);
     s.MapHasData = 0;
     c_.Host.DecideMapOrLogo();
     OpenRequest(true);
@@ -74,12 +74,13 @@ void COpenSequence::OpenRequest(bool hold) {
     s.ResetPending = 1;
     if (hold) {
         c_.Seek.SetValue(0);
-        c_.Graph.SetPosition(0, kGraphLeftMargin);
+        c_.Graph.SetPlaybackPosition(0, c_.Seek.Max - c_.Seek.Min);
     }
-    c_.Graph.ClearData();
+    c_.Graph.SetDataState(false, true);
+    c_.Graph.SetScaleMode(0);
     c_.Graph.update();
     c_.Info.ResetReadouts();
-    c_.Info.update();
+    c_.Info.Refresh();
     if (!s.EndHandling)
         c_.Host.RefreshButtons();
     c_.Timers.KillTimer(C::TimerOpen);
@@ -130,9 +131,8 @@ void COpenSequence::OnOpenTimer() {
         if (QWidget* popup = QApplication::activePopupWidget())
             popup->close();
         const RecordingKind kind = ClassifyName(entry->FileName);
-        c_.Graph.HasData = 1;
-        c_.Graph.ExtendedKinds =
-            kind != KindContinuous && kind != KindParking && kind != KindParkingT;
+        c_.Graph.SetDataState(true, kind != KindContinuous && kind != KindParking &&
+                                        kind != KindParkingT);
         s.WaitingForMovie = 1;
         s.LastOpenFailed = 0;
     } else {
@@ -323,7 +323,7 @@ void COpenSequence::ApplyLoadedData() {
     if (facts.HasGps) {
         entry.StartTime = facts.FirstGpsTime;
         entry.FramesPerSecond = frameMs > 0.0 ? static_cast<float>(1000.0 / frameMs) : 0.0f;
-        c_.Graph.Scale = C::GraphScale(facts.PeakG);
+        c_.Graph.SetScaleMode(C::GraphScale(facts.PeakG));
         info.StartTime = entry.StartTime;
         info.TimeLapse = facts.RecordingType == 'T' ? 1 : 0;
         info.VehicleData = facts.VehicleData;
@@ -335,7 +335,7 @@ void COpenSequence::ApplyLoadedData() {
     const int64_t total = c_.Api.GetTotalFrames(c_.Engine);
     c_.Seek.Min = 0;
     c_.Seek.Max = static_cast<int>(std::clamp<int64_t>(total, 0, INT32_MAX));
-    c_.Graph.FrameCount = c_.Seek.Max;
+    c_.Host.RebuildEventPositions();
     c_.Commands->RefreshSpeedLabel();
     c_.Host.ApplyVolume(c_.Host.Volume());
     c_.Frames->ShowFrame(0);
@@ -352,7 +352,7 @@ void COpenSequence::ResetPlaybackViews() {
     c_.Seek.Min = 0;
     c_.Seek.Max = 0;
     c_.Seek.SetValue(0);
-    c_.Graph.SetPosition(0, kGraphLeftMargin);
+    c_.Graph.SetPlaybackPosition(0, c_.Seek.Max - c_.Seek.Min);
     c_.Timers.KillTimer(C::TimerTick);
     // An open still waiting for its delay would open a recording that is no longer listed.
     c_.Timers.KillTimer(C::TimerOpen);
@@ -366,10 +366,11 @@ void COpenSequence::ResetPlaybackViews() {
     s.ResetPending = 1;
     c_.Commands->RepaintVideo();
     c_.Host.DecideMapOrLogo();
-    c_.Graph.ClearData();
+    c_.Graph.SetDataState(false, true);
+    c_.Graph.SetScaleMode(0);
     c_.Graph.update();
     c_.Info.ResetReadouts();
-    c_.Info.update();
+    c_.Info.Refresh();
     c_.Shown.CancelPrefetch();
     s.CurrentIndex = -1;
     currentPath_.clear();

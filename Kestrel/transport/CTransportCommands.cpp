@@ -122,7 +122,7 @@ void CTransportCommands::RefreshSpeedLabel() {
     const int slot =
         CTransportController::SpeedLabelSlot(c_.Engine.SpeedCode, c_.Engine.Ready != 0);
     c_.Info.SpeedLabel = slot ? UiQText(slot) : QString();
-    c_.Info.update();
+    c_.Info.Refresh();
 }
 
 // ---- The buttons ----
@@ -156,7 +156,7 @@ void CTransportCommands::PlayPause() {
     const bool paused = PauseAndHold();
     RefreshSpeedLabel();
     if (!c_.Host.FullScreen())
-        c_.Info.update();
+        c_.Info.Refresh();
     if (paused)
         c_.Host.SetPlayFace(false);
     c_.State.IgnoreNextEnd = 1;
@@ -179,9 +179,9 @@ void CTransportCommands::ChangeSpeed(bool faster) {
 
 void CTransportCommands::StepTo(int index, int openMode) {
     c_.Seek.ReleaseDrag();
-    c_.Graph.HasData = 0;
+    c_.Graph.SetDataState(false, true);
     c_.Seek.SetValue(0);
-    c_.Graph.SetPosition(0, kGraphLeftMargin);
+    c_.Graph.SetPlaybackPosition(0, c_.Seek.Max - c_.Seek.Min);
     c_.Open->SelectRecording(index, openMode);
 }
 

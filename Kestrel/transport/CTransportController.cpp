@@ -205,4 +205,10 @@ void CTransportController::timerEvent(QTimerEvent* event) {
     QObject::timerEvent(event);
 }
 
+int CTransportController::TotalFrames() const {
+    if (!c_->Engine.Ready)
+        return 0;
+    return static_cast<int>(std::clamp<int64_t>(c_->Api.GetTotalFrames(c_->Engine), 0, INT32_MAX));
+}
+
 } // namespace kestrel

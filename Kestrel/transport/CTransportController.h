@@ -103,6 +103,8 @@ class CTransportController : public QObject, public CommandHandler {
     // The state of the recording being shown.
     int CurrentIndex() const { return c_->State.CurrentIndex; }
     int RecordingOpen() const { return c_->State.RecordingOpen; }
+    // The recording's frame count; 0 while the engine is not ready.
+    int TotalFrames() const;
     int WaitingForMovie() const { return c_->State.WaitingForMovie; }
     int FolderAdvance() const { return c_->State.FolderAdvance; }
     int IgnoreNextEnd() const { return c_->State.IgnoreNextEnd; }

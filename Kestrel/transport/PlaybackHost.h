@@ -40,6 +40,8 @@ class PlaybackHost {
     virtual void ShowRecordingOnMap() {}
     // The vehicle sample linked to the shown frame (none: the values stay) for the OBD panel.
     virtual void ShowVehicleValues(const ObdSample* obd, char vehicleDataLetter, int gpsValid) = 0;
+    // The shown recording's event positions are classified again (under "hMutexCpSet").
+    virtual void RebuildEventPositions() {}
 };
 
 } // namespace kestrel

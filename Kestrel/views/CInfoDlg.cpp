@@ -1,6 +1,12 @@
 #include "views/CInfoDlg.h"
 
+#include "shell/AppEvent.h"
 #include "shell/SharedFonts.h"
+#include "skin/COffScreenDC.h"
+#include "skin/CResourceImage.h"
+#include "skin/CSkinCheckButton.h"
+#include "skin/SkinPictures.h"
+#include "views/ViewPictures.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -9,6 +15,39 @@ namespace kestrel {
 
 CInfoDlg::CInfoDlg(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    for (int i = 0; i < 3; ++i) {
+        auto* button = new CSkinCheckButton(kAxisButtonFirst + i, QString(), this);
+        button->SetImage(pictures::kCheckBox);
+        button->setFont(SharedFonts::Font10());
+        // The box stands 4 pixels into the button: (26, 40) to (38, 52) and 120 pixels apart.
+        button->setGeometry(26 + 120 * i, 36, 12, 16);
+        button->setChecked(true);
+        connect(button, &CSkinCheckButton::clicked, this, [this, i] { OnAxisButton(i); });
+        buttons_[static_cast<size_t>(i)] = button;
+    }
+}
+
+void CInfoDlg::SetLayout(int layout) {
+    Layout = std::clamp(layout, 0, 2);
+    for (CSkinCheckButton* button : buttons_)
+        button->setVisible(Layout == InfoPainter::Small);
+    update();
+}
+
+void CInfoDlg::Refresh() {
+    if (Layout != InfoPainter::Large) {
+        update();
+        return;
+    }
+    if (QWidget* main = parentWidget())
+        main->update(InfoPainter::LargeStrip(main->rect()));
+}
+
+void CInfoDlg::OnAxisButton(int axis) {
+    int& on = axisOn_[static_cast<size_t>(axis)];
+    on = on ? 0 : 1;
+    buttons_[static_cast<size_t>(axis)]->setChecked(on != 0);
+    PostAppEvent(parentWidget(), WM_APP_AXIS_TOGGLE, axis, on);
 }
 
 void CInfoDlg::SetAccel(double x, double y, double z) {
@@ -18,56 +57,81 @@ void CInfoDlg::SetAccel(double x, double y, double z) {
 }
 
 void CInfoDlg::ResetReadouts() {
-    SetAccel(-5.0, -5.0, -5.0);
-    GpsValid = 0;
     SpeedKmh = -1.0;
-    Slot = 0;
+    SetAccel(-5.0, -5.0, -5.0);
+    Slot = -1;
+    AudioState = 'M';
+    GpsValid = 0;
+    QualityIndex = 0;
+    if (Layout == InfoPainter::Large)
+        Refresh();
+    else
+        repaint();
 }
 
 void CInfoDlg::ClearData() {
-    ResetReadouts();
-    QualityIndex = 0;
     StartTime = DateTime{};
     DataValid = 0;
     TimeLapse = 0;
     VehicleData = 0;
     FrameMs = 0.0;
-    AudioState = 0;
+    ResetReadouts();
+}
+
+Readouts CInfoDlg::Values() const {
+    Readouts r;
+    r.DataValid = DataValid;
+    r.StartTime = StartTime;
+    r.TimeLapse = TimeLapse;
+    r.FrameMs = FrameMs;
+    r.Slot = Slot;
+    for (int i = 0; i < 3; ++i)
+        r.Accel[i] = Accel[i];
+    r.GpsValid = GpsValid;
+    r.SpeedKmh = SpeedKmh;
+    r.AudioState = AudioState;
+    r.QualityIndex = QualityIndex;
+    r.SpeedLabel = SpeedLabel;
+    return r;
+}
+
+void CInfoDlg::DrawStrip(QPainter& painter, QSize client) const {
+    if (!bank_ || client.width() <= 0)
+        return;
+    const QRect all(QPoint(0, 0), client);
+    painter.fillRect(all, Qt::black);
+    if (const QPixmap* background = bank_->Picture(pictures::kStripBackground))
+        painter.drawPixmap(all, *background);
+    InfoPainter::DrawReadouts(painter, Layout, all, Values(), *bank_);
+}
+
+void CInfoDlg::DrawLarge(QPainter& painter, const QRect& mainClient) const {
+    if (bank_)
+        InfoPainter::DrawReadouts(painter, InfoPainter::Large, mainClient, Values(), *bank_);
+}
+
+void CInfoDlg::DrawVolumeIcon(QPainter& painter, const QRect& mainClient) const {
+    const QPixmap* icon = bank_ ? bank_->Picture(pictures::kVolumeIcon) : nullptr;
+    if (!icon)
+        return;
+    const QPoint at(mainClient.left() + mainClient.width() - 155,
+                    mainClient.top() + mainClient.height() - 30);
+    painter.drawPixmap(at, *icon, QRect(QPoint(0, 0), QSize(30, 20) * icon->devicePixelRatio()));
 }
 
 void CInfoDlg::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.fillRect(rect(), QColor(0x1b, 0x1f, 0x24));
-    painter.setPen(QColor(0x33, 0x3a, 0x43));
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    painter.setFont(SharedFonts::Font10());
-    painter.setPen(QColor(0xd8, 0xdd, 0xe3));
-    QStringList lines;
-    // A recording without recorder data has no start time to show (not year 0).
-    if (DataValid && !StartTime.IsZero()) {
-        // The time of the shown frame: the recording's start plus the frames shown so far.
-        const qint64 ms = static_cast<qint64>(Slot * FrameMs);
-        lines << QStringLiteral("%1/%2/%3 %4:%5:%6  +%7.%8 s")
-                     .arg(StartTime.Year)
-                     .arg(StartTime.Month, 2, 10, QLatin1Char('0'))
-                     .arg(StartTime.Day, 2, 10, QLatin1Char('0'))
-                     .arg(StartTime.Hour, 2, 10, QLatin1Char('0'))
-                     .arg(StartTime.Minute, 2, 10, QLatin1Char('0'))
-                     .arg(StartTime.Second, 2, 10, QLatin1Char('0'))
-                     .arg(ms / 1000)
-                     .arg((ms % 1000) / 100);
+    QPainter window(this);
+    if (!surface_ || !surface_->IsValid() || Layout == InfoPainter::Large) {
+        window.fillRect(rect(), Qt::black);
+        return;
     }
-    const QString speed = SpeedKmh < 0.0 ? QStringLiteral("--- km/h")
-                                         : QStringLiteral("%1 km/h").arg(SpeedKmh, 0, 'f', 1);
-    const auto g = [](double v) {
-        return v <= -5.0 ? QStringLiteral("--") : QString::number(v, 'f', 2);
-    };
-    lines << QStringLiteral("%1   X %2  Y %3  Z %4 G")
-                 .arg(speed, g(Accel[0]), g(Accel[1]), g(Accel[2]));
-    lines << QStringLiteral("Frame %1").arg(Slot) +
-                 (SpeedLabel.isEmpty() ? QString() : QStringLiteral("   ") + SpeedLabel);
-    painter.drawText(rect().adjusted(10, 6, -10, -6), Qt::AlignLeft | Qt::AlignTop,
-                     lines.join(QLatin1Char('\n')));
+    // The buttons are children drawn over the strip, so the strip itself covers their places.
+    surface_->EnsureSize(size());
+    {
+        QPainter off(&surface_->Bitmap());
+        DrawStrip(off, size());
+    }
+    surface_->CopyTo(window, QPoint(0, 0), size());
 }
 
 void CInfoDlg::mousePressEvent(QMouseEvent* event) {

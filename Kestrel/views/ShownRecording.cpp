@@ -17,6 +17,55 @@ bool ShownRecording::Load(const std::filesystem::path& path) {
 void ShownRecording::Release() {
     api_.ReleaseScan(engine_);
     engine_.SensorDataLoaded = 0;
+    eventPositions_.clear();
+    graphData_ = {};
+    graphSamples_.clear();
+    graphFrames_.clear();
+    graphPositions_.clear();
+}
+
+void ShownRecording::TakeGraphData() {
+    graphData_ = {};
+    graphSamples_.clear();
+    graphFrames_.clear();
+    graphPositions_.clear();
+    const BoxScanner& shown = engine_.Displayed.Scanner;
+    if (!shown.GSensorSamples || !shown.FrameIndex)
+        return;
+    graphSamples_ = *shown.GSensorSamples;
+    graphPositions_.resize(graphSamples_.size());
+    for (size_t i = 0; i < graphSamples_.size(); ++i) {
+        GSensorSample& g = graphSamples_[i];
+        if (const GpsSample* gps = g.LinkedGps)
+            graphPositions_[i] = {gps->Valid, gps->Latitude, gps->Longitude};
+        // The copy outlives nothing of the engine's: its links are not followed.
+        g.LinkedGps = nullptr;
+        g.LinkedObd = nullptr;
+        g.Index = static_cast<int32_t>(i);
+    }
+    // The copy's frame index points into the copy; a frame whose sample lies outside the
+    // engine's list keeps no sample.
+    graphFrames_.reserve(shown.FrameIndex->size());
+    const GSensorSample* first = shown.GSensorSamples->data();
+    const size_t count = shown.GSensorSamples->size();
+    for (const GSensorSample* g : *shown.FrameIndex) {
+        const bool inside = g && g >= first && g < first + count;
+        graphFrames_.push_back(inside ? &graphSamples_[static_cast<size_t>(g - first)] : nullptr);
+    }
+    graphData_ = {&graphSamples_, &graphFrames_};
+}
+
+void ShownRecording::RebuildEventPositions() {
+    eventPositions_ = events_.CollectAll(graphData_);
+    for (EventPosition& event : eventPositions_) {
+        const GSensorSample* g = graphData_.SampleAt(event.Slot);
+        if (!g)
+            continue;
+        const Position& at = graphPositions_[static_cast<size_t>(g->Index)];
+        event.HasGps = at.Valid != 0;
+        event.Latitude = at.Latitude;
+        event.Longitude = at.Longitude;
+    }
 }
 
 char ShownRecording::LoadedPictureLetter() const {
@@ -33,6 +82,7 @@ ShownRecording::Facts ShownRecording::Adopt() {
     facts.PeakG = shown.PeakG;
     facts.RecordingType = shown.Header.RecordingType;
     facts.VehicleData = shown.Header.VehicleData;
+    TakeGraphData();
     return facts;
 }
 

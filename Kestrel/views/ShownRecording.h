@@ -8,6 +8,7 @@
 #include "engine/EngineApi.h"
 #include "views/EventPosition.h"
 #include "views/FrameValues.h"
+#include "views/GraphEvents.h"
 
 #include <filesystem>
 #include <vector>
@@ -53,11 +54,31 @@ class ShownRecording {
     // The event markers sent to the map and searched by the event jumps. Guarded by the
     // main window's "hMutexCpSet"; filled when the graph classifies the shown recording.
     std::vector<EventPosition>& EventPositions() { return eventPositions_; }
+    // Classifies the shown recording again with the entries' present flags into the event
+    // positions; the caller holds "hMutexCpSet".
+    void RebuildEventPositions();
+    void ClearEventPositions() { eventPositions_.clear(); }
+
+    // The graph's copy of the shown recording's G samples and frame index, taken under the
+    // engine's data mutex when the data is adopted, and the classification over it.
+    GraphEvents& Events() { return events_; }
+    const GraphSamples& GraphData() const { return graphData_; }
 
   private:
     const EngineApi& api_;
     EngineContext& engine_;
     std::vector<EventPosition> eventPositions_;
+    struct Position {
+        int Valid = 0;
+        double Latitude = 0.0;
+        double Longitude = 0.0;
+    };
+    void TakeGraphData();
+    GSensorSampleList graphSamples_;
+    FrameIndexList graphFrames_;
+    std::vector<Position> graphPositions_; // the GPS sample linked to each G sample
+    GraphSamples graphData_;
+    GraphEvents events_;
 };
 
 } // namespace kestrel

@@ -809,12 +809,12 @@ void CKestrelDlg::OnFilterCommand(int index) {
     RefreshButtons();
 }
 
-void CKestrelDlg::ShowGraphEntry(int /*entry*/, bool /*shown*/) {
-    // The graph's event entries belong to the shown recording's data, which sets their
-    // visibility flags here.
+void CKestrelDlg::ShowGraphEntry(int entry, bool shown) {
+    gsensor_->SetEntryVisibility(entry, shown);
 }
 
 void CKestrelDlg::SendEventPositions() {
+    RebuildEventPositions();
     if (mapBridge_ && transport_)
         mapBridge_->CreateMapTrack(transport_->CurrentIndex());
 }

@@ -84,7 +84,7 @@ void CJoinCommand::Run() {
     jobs_.RunOnJobThread(
         [this, request, result] {
             *result = JoinRecordings(
-                request, [this](int64_t done, int64_t total) { jobs_.PostProgress(done, total); });
+                request, [this](int64_t done, int64_t all) { jobs_.PostProgress(done, all); });
             if (result->Ok)
                 jobs_.JobCompleted = 1;
             jobs_.JobRunning = 0;

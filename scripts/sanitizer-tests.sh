@@ -19,7 +19,7 @@ export TZ="${TZ:-Asia/Tokyo}"
 # The first report ends the test binary with a failure.
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:halt_on_error=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-export LSAN_OPTIONS="suppressions=$PWD/tests/lsan-qt.supp:print_suppressions=0"
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan-libs.supp:print_suppressions=0"
 status=0
 for suite in engine_tests playback_tests tool_tests; do
     echo "== $suite (sanitizers)"

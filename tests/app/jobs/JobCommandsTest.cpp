@@ -339,7 +339,7 @@ TEST_F(JobCommands, JoinWritesOneMovieWithEveryRecordAndStopsAtTheStart) {
     }
     Panel().OpenSource(chosenMovie_, SourceFile);
     ASSERT_TRUE(WaitLoaded());
-    EXPECT_NEAR(frames, GetTotalFrames(E()), 3);
+    EXPECT_NEAR(frames, static_cast<double>(GetTotalFrames(E())), 3);
     EXPECT_EQ(records, E().Displayed.Scanner.GpsSamples->size());
 }
 

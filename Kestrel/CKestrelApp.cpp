@@ -42,11 +42,14 @@ void ShowSystemBox(const std::string& caption, const std::string& text) {
 // Fires once when the window is first exposed on the screen.
 class ExposeWatch : public QObject {
   public:
-    explicit ExposeWatch(std::function<void()> onShown) : onShown_(std::move(onShown)) {}
+    ExposeWatch(const QWidget& widget, std::function<void()> onShown)
+        : widget_(widget), onShown_(std::move(onShown)) {}
+    // Watches the whole application: the window's native window is made anew when the map's
+    // web view joins it, so a filter on the first one would never see the window shown.
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Expose && !fired_) {
-            auto* window = static_cast<QWindow*>(watched);
-            if (window->isExposed()) {
+            auto* window = qobject_cast<QWindow*>(watched);
+            if (window && window == widget_.windowHandle() && window->isExposed()) {
                 fired_ = true;
                 QTimer::singleShot(0, onShown_);
             }
@@ -55,6 +58,7 @@ class ExposeWatch : public QObject {
     }
 
   private:
+    const QWidget& widget_;
     std::function<void()> onShown_;
     bool fired_ = false;
 };
@@ -123,14 +127,13 @@ int CKestrelApp::Run(int argc, char** argv) {
     long long shownAgeMs = -1;
     QElapsedTimer shutdownClock;
     if (SmokeRun()) {
-        watch = std::make_unique<ExposeWatch>([&] {
+        watch = std::make_unique<ExposeWatch>(*window, [&] {
             shownMs = clock.elapsed();
             shownAgeMs = ProcessAgeMs();
             shutdownClock.start();
             window->OnCommand(CKestrelDlg::IdClose);
         });
-        window->winId();
-        window->windowHandle()->installEventFilter(watch.get());
+        qApp->installEventFilter(watch.get());
     }
     window->show();
     const int code = QApplication::exec();

@@ -149,7 +149,7 @@ void CMovieStatic::mousePressEvent(QMouseEvent* event) {
         return;
     downPoint_ = event->position().toPoint();
     clickHandled_ = false;
-    clickTimer_.start(QApplication::doubleClickInterval(), this);
+    clickTimer_.start(QApplication::doubleClickInterval(), Qt::PreciseTimer, this);
 }
 
 void CMovieStatic::mouseReleaseEvent(QMouseEvent* event) {
@@ -162,7 +162,7 @@ void CMovieStatic::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     upPoint_ = event->position().toPoint();
-    releaseTimer_.start(QApplication::doubleClickInterval(), this);
+    releaseTimer_.start(QApplication::doubleClickInterval(), Qt::PreciseTimer, this);
 }
 
 void CMovieStatic::mouseDoubleClickEvent(QMouseEvent* event) {
@@ -176,7 +176,7 @@ void CMovieStatic::mouseDoubleClickEvent(QMouseEvent* event) {
     doubleClickSeen_ = true;
     if (!zoomMode_ && handler_)
         handler_->VideoDoubleClicked();
-    doubleClickTimer_.start(kDoubleClickCheckMs, this);
+    doubleClickTimer_.start(kDoubleClickCheckMs, Qt::PreciseTimer, this);
 }
 
 void CMovieStatic::wheelEvent(QWheelEvent* event) {

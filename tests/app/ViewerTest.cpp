@@ -4,10 +4,9 @@
 // transport, and pulling the card empties the views.
 #include "AppTestSupport.h"
 #include "CKestrelDlg.h"
-#include "video/CMovieStatic.h"
-#include "transport/CTransportController.h"
 #include "CardFixture.h"
 #include "SurfacePattern.h"
+#include "WindowSupport.h"
 #include "engine/PlaybackPipeline.h"
 #include "mkrec/FramePattern.h"
 #include "settings/SettingsStore.h"
@@ -18,6 +17,8 @@
 #include "sources/CFilerContainerDlg.h"
 #include "sources/CFolderTreeCtrl.h"
 #include "sources/CSourceOpenDlg.h"
+#include "transport/CTransportController.h"
+#include "video/CMovieStatic.h"
 #include "views/CInfoDlg.h"
 
 #include <QApplication>
@@ -52,14 +53,7 @@ class Viewer : public ::testing::Test {
         window_.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
     }
-    bool WaitLoaded(int timeoutMs = 10000) {
-        return PumpUntil(
-            [&] {
-                return window_.Engine()->SensorDataLoaded == 1 && T().RecordingOpen() &&
-                       !T().WaitingForMovie();
-            },
-            timeoutMs);
-    }
+    bool WaitLoaded(int timeoutMs = 10000) { return test::WaitRecordingShown(window_, timeoutMs); }
     CTransportController& T() { return window_.Transport(); }
     CFilerContainerDlg& Panel() { return *window_.FilerPanel(); }
     EngineContext& E() { return *window_.Engine(); }

@@ -5,6 +5,7 @@
 #include "CKestrelDlg.h"
 #include "CardFixture.h"
 #include "JobTestSupport.h"
+#include "WindowSupport.h"
 #include "engine/PlaybackPipeline.h"
 #include "jobs/CJobController.h"
 #include "jobs/CSnapshotCommand.h"
@@ -80,13 +81,7 @@ class JobCommands : public ::testing::Test {
         chosenFolder_ = out_;
         ASSERT_TRUE(WaitLoaded());
     }
-    bool WaitLoaded(int timeoutMs = 10000) {
-        return PumpUntil(
-            [&] {
-                return E().SensorDataLoaded == 1 && T().RecordingOpen() && !T().WaitingForMovie();
-            },
-            timeoutMs);
-    }
+    bool WaitLoaded(int timeoutMs = 10000) { return test::WaitRecordingShown(window_, timeoutMs); }
     // Presses the button and waits until the job is over and the window usable again.
     bool RunJob(int button, int timeoutMs = 20000) {
         log_->Received.clear();

@@ -5,6 +5,7 @@
 #include "CKestrelDlg.h"
 #include "CardFixture.h"
 #include "SurfacePattern.h"
+#include "WindowSupport.h"
 #include "engine/EngineApi.h"
 #include "settings/SettingsStore.h"
 #include "skin/CSkinButton.h"
@@ -46,13 +47,7 @@ class VideoModes : public testing::Test {
         ASSERT_TRUE(WaitLoaded());
         ASSERT_TRUE(PumpUntil([&] { return test::GrabbedPattern(Surface()) == 0; }, 3000));
     }
-    bool WaitLoaded() {
-        return PumpUntil(
-            [&] {
-                return E().SensorDataLoaded == 1 && T().RecordingOpen() && !T().WaitingForMovie();
-            },
-            10000);
-    }
+    bool WaitLoaded() { return test::WaitRecordingShown(window_); }
     // A click that stays single: the zoom step comes after the double-click time.
     void Click(QPoint at) {
         QTest::mouseClick(&Surface(), Qt::LeftButton, {}, at);

@@ -6,6 +6,7 @@
 #include "AppTestSupport.h"
 #include "CKestrelDlg.h"
 #include "SurfacePattern.h"
+#include "WindowSupport.h"
 #include "engine/PlaybackPipeline.h"
 #include "mkrec/MovieMaker.h"
 #include "skin/CSkinButton.h"
@@ -86,11 +87,7 @@ class DataViews : public ::testing::Test {
         ASSERT_TRUE(window_.Initialise(DriveRecording::Get().Folder()));
         window_.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window_));
-        ASSERT_TRUE(PumpUntil(
-            [&] {
-                return E().SensorDataLoaded == 1 && T().RecordingOpen() && !T().WaitingForMovie();
-            },
-            10000));
+        ASSERT_TRUE(test::WaitRecordingShown(window_));
     }
     CTransportController& T() { return window_.Transport(); }
     EngineContext& E() { return *window_.Engine(); }

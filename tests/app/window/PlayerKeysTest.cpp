@@ -3,6 +3,7 @@
 #include "AppTestSupport.h"
 #include "CKestrelDlg.h"
 #include "SurfacePattern.h"
+#include "WindowSupport.h"
 #include "engine/EngineApi.h"
 #include "mkrec/MovieMaker.h"
 #include "settings/SettingsStore.h"
@@ -74,13 +75,7 @@ class Keys : public testing::Test {
         window_.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window_));
     }
-    bool WaitLoaded() {
-        return PumpUntil(
-            [&] {
-                return E().SensorDataLoaded == 1 && T().RecordingOpen() && !T().WaitingForMovie();
-            },
-            10000);
-    }
+    bool WaitLoaded() { return test::WaitRecordingShown(window_); }
     void Key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(&window_, static_cast<Qt::Key>(key), modifiers);
     }

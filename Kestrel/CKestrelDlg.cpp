@@ -511,16 +511,11 @@ void CKestrelDlg::DecideMapOrLogo() {
             filePanel_->List()->Rows[static_cast<size_t>(transport_->CurrentIndex())].FileName);
     }
     in.NoMap = noMap_ != 0;
-    in.MapWanted = mapWanted_ != 0;
     const MapOrLogoChoice choice = MapOrLogo::Decide(in);
     if (mapBridge_)
         mapBridge_->ShowMap(choice.ShowMap);
     logo_->setVisible(choice.ShowLogo);
     logoShown_ = choice.ShowLogo ? 1 : 0;
-    if (logo_->Variant != choice.LogoVariant) {
-        logo_->Variant = choice.LogoVariant;
-        logo_->update();
-    }
 }
 
 // ---- Buttons ----
@@ -773,11 +768,8 @@ void CKestrelDlg::OnCommand(int id) {
             break;
         }
         for (CommandHandler* handler : commandHandlers_) {
-            if (!handler->OnCommand(id))
-                continue;
-            if (id == IdPlayPause)
-                mapWanted_ = 1;
-            break;
+            if (handler->OnCommand(id))
+                break;
         }
         break;
     }
@@ -881,10 +873,8 @@ void CKestrelDlg::OnAppMessage(int message, intptr_t wParam, intptr_t lParam) {
         jobs_->OnMessage(message, wParam, lParam);
         break;
     case WM_APP_MAP_LOADED:
-        // The map page is ready: from now on a missing connection is worth a notice.
         if (mapBridge_)
             mapBridge_->OnPageReady(transport_ ? transport_->CurrentIndex() : -1);
-        mapWanted_ = 1;
         DecideMapOrLogo();
         update();
         break;

@@ -297,7 +297,6 @@ class CKestrelDlg : public QWidget, public PlaybackHost, public VideoModeHost, p
     int csvBlocked_ = 1;
     int noMap_ = 0;
     int logoShown_ = 0;
-    int mapWanted_ = 0;
     MapMarker mapMarker_;
     bool initialised_ = false;
     bool shutDown_ = false;

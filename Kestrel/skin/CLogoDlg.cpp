@@ -10,12 +10,8 @@ namespace kestrel {
 
 CLogoDlg::CLogoDlg(const CResourceImage& bank, QWidget* parent) : QWidget(parent), bank_(bank) {}
 
-int CLogoDlg::PictureId() const {
-    return Variant == Plain ? pictures::kLogo : pictures::kLogoOffline;
-}
-
 void CLogoDlg::paintEvent(QPaintEvent*) {
-    const QPixmap* picture = bank_.Picture(PictureId());
+    const QPixmap* picture = bank_.Picture(pictures::kLogo);
     if (!picture)
         return;
     QPainter painter(this);

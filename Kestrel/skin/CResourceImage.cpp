@@ -15,10 +15,10 @@ namespace {
 // The bank's pictures in load order.
 constexpr int kBankOrder[] = {
     pictures::kBackground,       pictures::kLogo,
-    pictures::kLogoOffline,      pictures::kQualityBadges[0],
-    pictures::kQualityBadges[1], pictures::kQualityBadges[2],
-    pictures::kQualityBadges[3], pictures::kQualityBadges[4],
-    pictures::kQualityBadges[5], pictures::kAppIcon,
+    pictures::kQualityBadges[0], pictures::kQualityBadges[1],
+    pictures::kQualityBadges[2], pictures::kQualityBadges[3],
+    pictures::kQualityBadges[4], pictures::kQualityBadges[5],
+    pictures::kAppIcon,
 };
 
 } // namespace

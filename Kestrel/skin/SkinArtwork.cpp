@@ -214,7 +214,7 @@ QPixmap AppIcon(qreal dpr) {
     return pix;
 }
 
-QPixmap Logo(bool offline, qreal dpr) {
+QPixmap Logo(qreal dpr) {
     const QSize size(452, 392);
     QPixmap pix = NewPixmap(size, dpr);
     QPainter p(&pix);
@@ -225,7 +225,7 @@ QPixmap Logo(bool offline, qreal dpr) {
     glow.setColorAt(1, QColor(0x13, 0x16, 0x1a));
     p.fillRect(QRect(QPoint(0, 0), size), glow);
 
-    const qreal top = offline ? 48 : 70;
+    const qreal top = 70;
     DrawEmblem(p, QRectF(226 - 72, top, 144, 144));
     p.setPen(QColor(0xee, 0xf2, 0xf6));
     p.setFont(TextFont(34, true));
@@ -237,20 +237,6 @@ QPixmap Logo(bool offline, qreal dpr) {
     p.setPen(QColor(0x8c, 0x9a, 0xa8));
     p.drawText(QRectF(0, top + 198, size.width(), 20), Qt::AlignHCenter | Qt::AlignVCenter,
                QStringLiteral("DRIVE RECORDER VIEWER"));
-    if (!offline)
-        return pix;
-
-    const QRectF notice(36, 300, size.width() - 72, 60);
-    p.setPen(QPen(QColor(0x8a, 0x6d, 0x2a), 1.0));
-    p.setBrush(QColor(0x2e, 0x29, 0x1d));
-    p.drawRoundedRect(notice, 6, 6);
-    const QColor amber(0xf0, 0xc0, 0x5a);
-    p.drawImage(QPointF(notice.left() + 14, notice.center().y() - 11),
-                Glyph("warning", 22, dpr, amber));
-    p.setPen(amber);
-    p.setFont(TextFont(13));
-    p.drawText(notice.adjusted(48, 0, -10, 0), Qt::AlignVCenter | Qt::AlignLeft,
-               QString::fromUtf8("インターネットに接続されていないため、\n地図を表示できません。"));
     return pix;
 }
 
@@ -327,7 +313,6 @@ QSize SkinArtwork::SizeOf(int id) {
     case kVolumeThumbPressed:
         return {10, 20};
     case kLogo:
-    case kLogoOffline:
         return {452, 392};
     default:
         return BadgeIndex(id) >= 0 ? QSize(60, 35) : QSize();
@@ -398,9 +383,7 @@ QPixmap SkinArtwork::Make(int id, qreal dpr) {
     case kVolumeThumbPressed:
         return Thumb({10, 20}, 16, true, dpr);
     case kLogo:
-        return Logo(false, dpr);
-    case kLogoOffline:
-        return Logo(true, dpr);
+        return Logo(dpr);
     default:
         break;
     }

@@ -44,10 +44,9 @@ inline constexpr int kVolumeEmpty = 168;
 inline constexpr int kVolumeThumb = 169;
 inline constexpr int kVolumeThumbPressed = 170;
 
-// Logo panel, 452 x 392: the plain logo, and the logo with the notice that the map needs an
-// internet connection.
+// Logo panel, 452 x 392. The map draws its lines without a connection too, so no logo tells
+// of a missing connection.
 inline constexpr int kLogo = 355;
-inline constexpr int kLogoOffline = 356;
 
 // Quality badges 1 to 6 (60 x 35): 360, 720 and 1080 lines, each high then low quality.
 inline constexpr int kQualityBadges[6] = {198, 199, 196, 197, 192, 195};

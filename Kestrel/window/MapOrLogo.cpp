@@ -10,8 +10,8 @@ MapOrLogoChoice MapOrLogo::Decide(const MapOrLogoInputs& in) {
                              in.RecordingKind == 7 || in.RecordingKind == 8;
     choice.ShowMap = smallWindow && in.SampleHasPosition && in.MapPageReady &&
                      in.DisplayedSlotHasGps && in.RecordingSelected && !parkingKind && !in.NoMap;
+    // Without a connection the map still draws its lines, so the connection is not asked here.
     choice.ShowLogo = smallWindow && !choice.ShowMap;
-    choice.LogoVariant = in.MapWanted && !in.MapConnected ? 0 : 1;
     return choice;
 }
 

@@ -1,6 +1,5 @@
 #pragma once
-// Whether the map window or the logo panel stands on the right of the Small size, and which
-// logo picture the panel shows.
+// Whether the map window or the logo panel stands on the right of the Small size.
 #include "window/MainLayout.h"
 
 namespace kestrel {
@@ -14,14 +13,11 @@ struct MapOrLogoInputs {
     bool RecordingSelected = false;
     int RecordingKind = -1;
     bool NoMap = false;
-    bool MapWanted = false;
-    bool MapConnected = true;
 };
 
 struct MapOrLogoChoice {
     bool ShowMap = false;
     bool ShowLogo = false;
-    int LogoVariant = 1; // 1 plain logo, 0 logo with the no-connection notice
 };
 
 class MapOrLogo {

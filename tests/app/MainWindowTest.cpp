@@ -215,7 +215,6 @@ TEST_F(MainWindow, AVanishedSourceOnAnotherDriveOnlyEmptiesTheViews) {
 TEST_F(MainWindow, TheLogoStandsInTheMapsPlaceInTheSmallSizeOnly) {
     EXPECT_TRUE(window.LogoPanel()->isVisible());
     EXPECT_EQ(window.LogoShown(), 1);
-    EXPECT_EQ(window.LogoPanel()->Variant, CLogoDlg::Plain);
     window.OnCommand(CKestrelDlg::IdNextSize);
     EXPECT_FALSE(window.LogoPanel()->isVisible());
     EXPECT_EQ(window.LogoShown(), 0);

@@ -50,8 +50,6 @@ TEST(Screenshot, MessageBoxAndPopups) {
     notice.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&notice));
     EXPECT_TRUE(notice.grab().save(ShotPath("message-notice")));
-    window.LogoPanel()->Variant = CLogoDlg::WithNotice;
-    EXPECT_TRUE(window.LogoPanel()->grab().save(ShotPath("logo-offline")));
     window.OnCommand(CKestrelDlg::IdSettings);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.SettingsDialog()));
     EXPECT_TRUE(window.SettingsDialog()->grab().save(ShotPath("settings")));

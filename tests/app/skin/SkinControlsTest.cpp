@@ -261,7 +261,7 @@ TEST(SkinArtwork, EveryPictureAtItsSizeAndNotEmpty) {
         {kSeekThumb, {25, 10}},        {kSeekThumbPressed, {25, 10}},
         {kVolumeFilled, {100, 20}},    {kVolumeEmpty, {100, 20}},
         {kVolumeThumb, {10, 20}},      {kVolumeThumbPressed, {10, 20}},
-        {kLogo, {452, 392}},           {kLogoOffline, {452, 392}},
+        {kLogo, {452, 392}},
         {kQualityBadges[0], {60, 35}}, {kQualityBadges[5], {60, 35}},
     };
     for (const qreal dpr : {1.0, 2.0}) {

@@ -1,4 +1,4 @@
-// Whether the map or the logo stands on the right of the Small size, and which logo.
+// Whether the map or the logo stands on the right of the Small size.
 #include "window/MapOrLogo.h"
 
 #include <gtest/gtest.h>
@@ -48,17 +48,6 @@ TEST(MapOrLogo, TheMapOnlyWithEverythingInPlace) {
         const MapOrLogoChoice choice = MapOrLogo::Decide(in);
         EXPECT_EQ(choice.ShowMap, c.Map) << c.What;
         EXPECT_EQ(choice.ShowLogo, c.Logo) << c.What;
-    }
-}
-
-TEST(MapOrLogo, TheNoticeOnlyWhenTheMapIsWantedWithoutAConnection) {
-    const std::tuple<bool, bool, int> cases[] = {
-        {false, false, 1}, {false, true, 1}, {true, true, 1}, {true, false, 0}};
-    for (const auto& [wanted, connected, variant] : cases) {
-        MapOrLogoInputs in;
-        in.MapWanted = wanted;
-        in.MapConnected = connected;
-        EXPECT_EQ(MapOrLogo::Decide(in).LogoVariant, variant) << wanted << connected;
     }
 }
 

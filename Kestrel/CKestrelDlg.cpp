@@ -147,9 +147,9 @@ bool CKestrelDlg::Initialise(const std::filesystem::path& startPath) {
     StartEngine();
     noMap_ = WebEngineRuntime::CanRun() ? 0 : 1;
     mapBridge_ = std::make_unique<CGoogleMapDlgWrap>(map_, *engine_, *mutexCpSet_, this);
+    mapBridge_->SetTracks(&transport_->Shown().Tracks());
     mapBridge_->SetEventCollector([this] {
-        return transport_ ? CGoogleMapDlgWrap::MarkersOf(transport_->Shown().EventPositions(),
-                                                         *engine_)
+        return transport_ ? CGoogleMapDlgWrap::MarkersOf(transport_->Shown().EventPositions())
                           : std::vector<MapEventMarker>{};
     });
     // The update check runs once per run, when the map page is first ready.
@@ -378,6 +378,9 @@ void CKestrelDlg::Shutdown() {
     jobs_.reset();
     eventJumps_.reset();
     gsensor_->SetData(nullptr, nullptr);
+    // The tracks the map reads go with the transport.
+    if (mapBridge_)
+        mapBridge_->SetTracks(nullptr);
     // The transport's timers and workers end here; it holds on to "hMutexCache".
     transport_.reset();
     mapBridge_.reset();

@@ -7,6 +7,7 @@
 #include "map/CGoogleMapDlg2.h"
 #include "map/CGoogleMapDlgWrap.h"
 #include "map/WebEngineRuntime.h"
+#include "views/ShownRecording.h"
 
 #include <QApplication>
 #include <QDir>
@@ -84,8 +85,10 @@ int main(int argc, char** argv) {
     QWebEnginePage* page = dialog->Browser.View()->page();
 
     constexpr int kPoints = 20000;
-    engine.AllFilesTrack = std::make_unique<GpsSampleList>(Track(kPoints));
-    engine.Displayed.Scanner.GpsSamples = std::make_unique<GpsSampleList>(Track(kPoints));
+    ShownTracks tracks;
+    tracks.AllFiles = ShownRecording::PointsWithFix(Track(kPoints));
+    tracks.Recording = tracks.AllFiles;
+    bridge.SetTracks(&tracks);
     bridge.CurrentFrame = kPoints * 3 / 2;
     double drawMs[3] = {};
     for (double& ms : drawMs) {

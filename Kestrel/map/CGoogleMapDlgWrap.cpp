@@ -7,8 +7,6 @@
 
 #include <QWidget>
 
-#include <mutex>
-
 namespace kestrel {
 namespace {
 
@@ -54,26 +52,19 @@ void CGoogleMapDlgWrap::OnInitHtml() {
     PostAppEvent(mainWindow_, WM_APP_MAP_LOADED, 0, 0);
 }
 
-QVariantList CGoogleMapDlgWrap::ValueArray(const GpsSampleList& samples) {
+QVariantList CGoogleMapDlgWrap::ValueArray(const std::vector<TrackPoint>& points) {
     QVariantList values;
-    values.reserve(static_cast<qsizetype>(samples.size() * 3 + 1));
-    for (const GpsSample& s : samples) {
-        if (!s.Valid)
-            continue;
-        values.append(s.Latitude);
-        values.append(s.Longitude);
-        values.append(s.Time);
+    values.reserve(static_cast<qsizetype>(points.size() * 3 + 1));
+    for (const TrackPoint& p : points) {
+        values.append(p.Latitude);
+        values.append(p.Longitude);
+        values.append(p.Time);
     }
     values.append(static_cast<int>(values.size()));
     return values;
 }
 
-std::vector<MapEventMarker> CGoogleMapDlgWrap::MarkersOf(const std::vector<EventPosition>& events,
-                                                         EngineContext& engine) {
-    std::unique_lock<platform::RecursiveNamedMutex> data;
-    if (engine.FileMutex)
-        data = std::unique_lock(*engine.FileMutex);
-    const FrameIndexList* index = engine.Displayed.Scanner.FrameIndex.get();
+std::vector<MapEventMarker> CGoogleMapDlgWrap::MarkersOf(const std::vector<EventPosition>& events) {
     std::vector<MapEventMarker> markers;
     markers.reserve(events.size());
     for (const EventPosition& e : events) {
@@ -81,45 +72,27 @@ std::vector<MapEventMarker> CGoogleMapDlgWrap::MarkersOf(const std::vector<Event
         m.Kind = e.Kind;
         m.Time = e.Slot;
         m.HasGps = e.HasGps;
+        m.X = e.X;
+        m.Y = e.Y;
+        m.Z = e.Z;
         m.Latitude = e.Latitude;
         m.Longitude = e.Longitude;
-        const GSensorSample* g = index && e.Slot >= 0 && static_cast<size_t>(e.Slot) < index->size()
-                                     ? (*index)[static_cast<size_t>(e.Slot)]
-                                     : nullptr;
-        if (g) {
-            m.X = g->X;
-            m.Y = g->Y;
-            m.Z = g->Z;
-            if (const GpsSample* gps = g->LinkedGps) {
-                m.Valid = gps->Valid;
-                m.SpeedKmh = gps->SpeedKmh;
-                m.Heading = gps->Heading;
-            }
-        }
+        m.Valid = e.Valid;
+        m.SpeedKmh = e.SpeedKmh;
+        m.Heading = e.Heading;
         markers.push_back(m);
     }
     return markers;
 }
 
 QVariantList CGoogleMapDlgWrap::GetGPSData() {
-    GpsSampleList copy;
-    {
-        std::unique_lock<platform::RecursiveNamedMutex> data;
-        if (engine_.FileMutex)
-            data = std::unique_lock(*engine_.FileMutex);
-        if (engine_.AllFilesTrack)
-            copy = *engine_.AllFilesTrack;
-    }
-    return ValueArray(copy);
+    return ValueArray(tracks_ ? tracks_->AllFiles : std::vector<TrackPoint>{});
 }
 
 QVariant CGoogleMapDlgWrap::GetGridData(const QString&) {
-    std::unique_lock<platform::RecursiveNamedMutex> data;
-    if (engine_.FileMutex)
-        data = std::unique_lock(*engine_.FileMutex);
-    if (!engine_.Ready || !engine_.Displayed.Scanner.GpsSamples)
+    if (!engine_.Ready || !tracks_ || !tracks_->Recording)
         return {};
-    return ValueArray(*engine_.Displayed.Scanner.GpsSamples);
+    return ValueArray(*tracks_->Recording);
 }
 
 QString CGoogleMapDlgWrap::GetRelJpgNum() {

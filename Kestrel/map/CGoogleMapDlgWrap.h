@@ -3,12 +3,12 @@
 // tracks and the event markers, feeds it the shown position and the playback status, and runs
 // the connectivity monitor. One instance, owned by the main window; everything but the monitor
 // runs on the user-interface thread.
-#include "engine/SensorSamples.h"
 #include "map/IHostWebViewFuncs.h"
 #include "map/MapEventMarker.h"
 #include "map/MapTileSettings.h"
 #include "platform/NamedMutex.h"
 #include "views/EventPosition.h"
+#include "views/ShownTracks.h"
 
 #include <QObject>
 #include <QString>
@@ -36,6 +36,8 @@ class CGoogleMapDlgWrap : public QObject, public IHostWebViewFuncs {
     ~CGoogleMapDlgWrap() override;
 
     void SetEventCollector(EventCollector collector) { collect_ = std::move(collector); }
+    // The tracks the page asks for; they belong to the shown recording's owner.
+    void SetTracks(const ShownTracks* tracks) { tracks_ = tracks; }
 
     // IHostWebViewFuncs
     int ConnectTest() override;
@@ -50,11 +52,10 @@ class CGoogleMapDlgWrap : public QObject, public IHostWebViewFuncs {
     void SetSend() override;
 
     // The markers of the shown recording's event positions, with the G values and the GPS
-    // sample of each event's frame; reads the engine's displayed slot under its data mutex.
-    static std::vector<MapEventMarker> MarkersOf(const std::vector<EventPosition>& events,
-                                                 EngineContext& engine);
-    // The valid points of `samples`: latitude, longitude and frame each, then their count.
-    static QVariantList ValueArray(const GpsSampleList& samples);
+    // sample of each event's frame.
+    static std::vector<MapEventMarker> MarkersOf(const std::vector<EventPosition>& events);
+    // Latitude, longitude and frame of each point, then their count.
+    static QVariantList ValueArray(const std::vector<TrackPoint>& points);
 
     // Clears the page's markers and lines and sends the tracks and the event markers of
     // recording `recordingIndex` (its row in the file list). False when the page is not ready
@@ -93,6 +94,7 @@ class CGoogleMapDlgWrap : public QObject, public IHostWebViewFuncs {
     QObject* mainWindow_;
     MapTileSettings tiles_;
     EventCollector collect_;
+    const ShownTracks* tracks_ = nullptr;
     std::unique_ptr<CMapConnectionMonitor> monitor_;
 };
 

@@ -18,6 +18,7 @@ void ShownRecording::Release() {
     api_.ReleaseScan(engine_);
     engine_.SensorDataLoaded = 0;
     eventPositions_.clear();
+    tracks_.Recording.reset();
     graphData_ = {};
     graphSamples_.clear();
     graphFrames_.clear();
@@ -36,8 +37,10 @@ void ShownRecording::TakeGraphData() {
     graphPositions_.resize(graphSamples_.size());
     for (size_t i = 0; i < graphSamples_.size(); ++i) {
         GSensorSample& g = graphSamples_[i];
-        if (const GpsSample* gps = g.LinkedGps)
-            graphPositions_[i] = {gps->Valid, gps->Latitude, gps->Longitude};
+        if (const GpsSample* gps = g.LinkedGps) {
+            graphPositions_[i] = {true,           gps->Valid,    gps->Latitude,
+                                  gps->Longitude, gps->SpeedKmh, gps->Heading};
+        }
         // The copy outlives nothing of the engine's: its links are not followed.
         g.LinkedGps = nullptr;
         g.LinkedObd = nullptr;
@@ -61,10 +64,18 @@ void ShownRecording::RebuildEventPositions() {
         const GSensorSample* g = graphData_.SampleAt(event.Slot);
         if (!g)
             continue;
+        event.X = g->X;
+        event.Y = g->Y;
+        event.Z = g->Z;
+        // A linked sample without a fix still counts as the event's GPS point: the map then
+        // leaves out the event at (0, 0) instead of waiting for a fix that never comes.
         const Position& at = graphPositions_[static_cast<size_t>(g->Index)];
-        event.HasGps = at.Valid != 0;
+        event.HasGps = at.Linked;
+        event.Valid = at.Valid;
         event.Latitude = at.Latitude;
         event.Longitude = at.Longitude;
+        event.SpeedKmh = at.SpeedKmh;
+        event.Heading = at.Heading;
     }
 }
 
@@ -82,6 +93,10 @@ ShownRecording::Facts ShownRecording::Adopt() {
     facts.PeakG = shown.PeakG;
     facts.RecordingType = shown.Header.RecordingType;
     facts.VehicleData = shown.Header.VehicleData;
+    if (shown.GpsSamples)
+        tracks_.Recording = PointsWithFix(*shown.GpsSamples);
+    else
+        tracks_.Recording.reset();
     TakeGraphData();
     return facts;
 }
@@ -133,8 +148,24 @@ void ShownRecording::CancelPrefetch() {
 }
 
 void ShownRecording::RebuildAllFilesTrack(const std::vector<RecordingEntry>& entries) {
-    if (engine_.Ready)
-        BuildAllFilesTrack(engine_, entries);
+    if (!engine_.Ready)
+        return;
+    BuildAllFilesTrack(engine_, entries);
+    std::unique_lock<platform::RecursiveNamedMutex> data;
+    if (engine_.FileMutex)
+        data = std::unique_lock(*engine_.FileMutex);
+    tracks_.AllFiles =
+        engine_.AllFilesTrack ? PointsWithFix(*engine_.AllFilesTrack) : std::vector<TrackPoint>{};
+}
+
+std::vector<TrackPoint> ShownRecording::PointsWithFix(const GpsSampleList& samples) {
+    std::vector<TrackPoint> points;
+    points.reserve(samples.size());
+    for (const GpsSample& s : samples) {
+        if (s.Valid)
+            points.push_back({s.Latitude, s.Longitude, s.Time});
+    }
+    return points;
 }
 
 } // namespace kestrel

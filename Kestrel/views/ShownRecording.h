@@ -9,6 +9,7 @@
 #include "views/EventPosition.h"
 #include "views/FrameValues.h"
 #include "views/GraphEvents.h"
+#include "views/ShownTracks.h"
 
 #include <filesystem>
 #include <vector>
@@ -50,6 +51,10 @@ class ShownRecording {
     void CancelPrefetch();
     // The route of `entries` for the map; none while the engine is not ready.
     void RebuildAllFilesTrack(const std::vector<RecordingEntry>& entries);
+    // The map's tracks: the shown recording's points (from Adopt to Release) and the route.
+    const ShownTracks& Tracks() const { return tracks_; }
+    // The points of `samples` that have a fix, in list order.
+    static std::vector<TrackPoint> PointsWithFix(const GpsSampleList& samples);
 
     // The event markers sent to the map and searched by the event jumps. Guarded by the
     // main window's "hMutexCpSet"; filled when the graph classifies the shown recording.
@@ -69,11 +74,15 @@ class ShownRecording {
     EngineContext& engine_;
     std::vector<EventPosition> eventPositions_;
     struct Position {
+        bool Linked = false;
         int Valid = 0;
         double Latitude = 0.0;
         double Longitude = 0.0;
+        double SpeedKmh = 0.0;
+        double Heading = 0.0;
     };
     void TakeGraphData();
+    ShownTracks tracks_;
     GSensorSampleList graphSamples_;
     FrameIndexList graphFrames_;
     std::vector<Position> graphPositions_; // the GPS sample linked to each G sample

@@ -7,6 +7,7 @@
 #include "map/HostWebViewObject.h"
 #include "map/LocalTileSchemeHandler.h"
 #include "map/MapTileSettings.h"
+#include "views/ShownRecording.h"
 
 #include <gtest/gtest.h>
 
@@ -68,9 +69,10 @@ TEST(MapMessages, ValueArrayHoldsValidPointsThenTheirCount) {
         samples[i].Latitude = points[i].Lat;
         samples[i].Longitude = points[i].Lng;
     }
-    EXPECT_EQ(CGoogleMapDlgWrap::ValueArray(samples),
+    EXPECT_EQ(CGoogleMapDlgWrap::ValueArray(ShownRecording::PointsWithFix(samples)),
               (QVariantList{35.5, 139.25, 4, -1.25, -2.5, 10, 6}));
-    EXPECT_EQ(CGoogleMapDlgWrap::ValueArray({samples[1]}), QVariantList{0});
+    EXPECT_EQ(CGoogleMapDlgWrap::ValueArray(ShownRecording::PointsWithFix({samples[1]})),
+              QVariantList{0});
 }
 
 TEST(MapMessages, HostObjectAnswersWithoutABridge) {

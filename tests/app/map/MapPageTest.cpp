@@ -6,9 +6,9 @@
 #include "map/CGoogleMapDlg2.h"
 #include "map/CGoogleMapDlgWrap.h"
 #include "map/CMapConnectionMonitor.h"
+#include "views/ShownRecording.h"
 
 #include <QDir>
-#include <QJsonDocument>
 #include <QWebEngineView>
 
 #include <gtest/gtest.h>
@@ -35,6 +35,7 @@ class MapPage : public ::testing::Test {
         dialog_ = new CGoogleMapDlg2(&window_);
         dialog_->setGeometry(0, 0, 452, 392);
         bridge_ = std::make_unique<CGoogleMapDlgWrap>(dialog_, engine_, cpSet_, &window_);
+        bridge_->SetTracks(&shown_);
         window_.show();
         dialog_->show();
         ASSERT_TRUE(PumpUntil([&] { return bridge_->PageReady == 1; }, 15000));
@@ -56,19 +57,14 @@ class MapPage : public ::testing::Test {
         return list;
     }
     void SetRecording(const std::vector<Point>& points, int valid = 1) {
-        engine_.Displayed.Scanner.GpsSamples =
-            std::make_unique<GpsSampleList>(Samples(points, valid));
-        engine_.AllFilesTrack = std::make_unique<GpsSampleList>(Samples(points, valid));
+        shown_.Recording = ShownRecording::PointsWithFix(Samples(points, valid));
+        shown_.AllFiles = *shown_.Recording;
     }
     // Runs everything the page has queued, then `expression` in the same queue; its value.
     QVariant Queued(const QString& expression) {
-        const QString id = QString::number(++queued_);
-        Eval(Page(), QStringLiteral("window.__r = undefined; serial(async () => { window.__r = "
-                                    "JSON.stringify({v: await (%1)}); });")
-                         .arg(expression));
-        EXPECT_TRUE(EvalUntil(Page(), QStringLiteral("window.__r !== undefined")));
-        const QVariant text = Eval(Page(), QStringLiteral("window.__r"));
-        return QJsonDocument::fromJson(text.toString().toUtf8()).toVariant().toMap().value("v");
+        const QVariant value = test::Queued(Page(), expression);
+        EXPECT_TRUE(value.isValid()) << expression.toStdString();
+        return value;
     }
     void Draw(int recordingIndex = 0) {
         ASSERT_TRUE(bridge_->CreateMapTrack(recordingIndex));
@@ -79,11 +75,11 @@ class MapPage : public ::testing::Test {
     test::TileServer tiles_;
     std::unique_ptr<test::ScopedEnv> env_;
     EngineContext engine_;
+    ShownTracks shown_;
     platform::RecursiveNamedMutex cpSet_{"hMutexCpSet"};
     test::MessageRecorder window_;
     CGoogleMapDlg2* dialog_ = nullptr;
     std::unique_ptr<CGoogleMapDlgWrap> bridge_;
-    int queued_ = 0;
 };
 
 TEST_F(MapPage, ReadyPageAsksForTilesNamingTheViewer) {

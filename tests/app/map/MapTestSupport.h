@@ -5,6 +5,7 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QJsonDocument>
 #include <QPainter>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -139,6 +140,18 @@ inline bool EvalUntil(QWebEnginePage* page, const QString& script, int timeoutMs
         PumpUntil([] { return false; }, 20);
     }
     return false;
+}
+
+// Runs everything the page has queued, then `expression` in the same queue (so that it sees
+// the effects of every command sent before); its value, through JSON.
+inline QVariant Queued(QWebEnginePage* page, const QString& expression) {
+    Eval(page, QStringLiteral("window.__r = undefined; serial(async () => { window.__r = "
+                              "JSON.stringify({v: await (%1)}); });")
+                   .arg(expression));
+    if (!EvalUntil(page, QStringLiteral("window.__r !== undefined")))
+        return {};
+    const QVariant text = Eval(page, QStringLiteral("window.__r"));
+    return QJsonDocument::fromJson(text.toString().toUtf8()).toVariant().toMap().value("v");
 }
 
 // The share of pixels of `image` inside `area` that are close to `colour`.

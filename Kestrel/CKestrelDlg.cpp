@@ -310,7 +310,8 @@ void CKestrelDlg::StartEngine() {
                                                *infoPanel_, *gsensor_, *mutexCache_, this);
     AddCommandHandler(transport_.get());
     gsensor_->SetData(&transport_->Shown().Events(), &transport_->Shown().GraphData());
-    eventJumps_ = std::make_unique<CEventJumps>(*transport_, *gsensor_, *mutexCpSet_);
+    eventJumps_ = std::make_unique<CEventJumps>(*transport_, *gsensor_, *mutexCpSet_,
+                                                [this] { SendEventPositionsToMap(); });
     videoModes_ = std::make_unique<VideoModeHandler>(*this, *video_, *api_, *engine_);
     video_->SetHandler(videoModes_.get());
     AddCommandHandler(videoModes_.get());
@@ -810,6 +811,10 @@ void CKestrelDlg::ShowGraphEntry(int entry, bool shown) {
 
 void CKestrelDlg::SendEventPositions() {
     RebuildEventPositions();
+    SendEventPositionsToMap();
+}
+
+void CKestrelDlg::SendEventPositionsToMap() {
     if (mapBridge_ && transport_)
         mapBridge_->CreateMapTrack(transport_->CurrentIndex());
 }

@@ -202,6 +202,8 @@ class CKestrelDlg : public QWidget, public PlaybackHost, public VideoModeHost, p
     // the map, then the map given the event positions again.
     void ShowGraphEntry(int entry, bool shown);
     void SendEventPositions();
+    // The event positions as they are to the map (its lines drawn again with them).
+    void SendEventPositionsToMap();
 
     // PlaybackHost: what the transport asks of the window.
     void DecideMapOrLogo() override;

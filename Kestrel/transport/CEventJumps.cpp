@@ -23,7 +23,10 @@ bool CEventJumps::OnMessage(int message, intptr_t wParam, intptr_t lParam) {
             return true;
         graph_.SetEntryVisibility(static_cast<int>(wParam), lParam != 0);
         graph_.repaint();
+        // The axis's G events also come and go on the map, as with the settings' switches.
         RebuildEventPositions();
+        if (sendPositions_)
+            sendPositions_();
         return true;
     case WM_APP_OBD_PANEL:
         return true;

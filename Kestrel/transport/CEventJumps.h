@@ -5,6 +5,7 @@
 #include "platform/NamedMutex.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace kestrel {
 
@@ -13,9 +14,13 @@ class CTransportController;
 
 class CEventJumps {
   public:
+    // Sends the event positions to the map again.
+    using SendPositions = std::function<void()>;
+
     CEventJumps(CTransportController& transport, CGSensorDlg& graph,
-                platform::RecursiveNamedMutex& mutexCpSet)
-        : transport_(transport), graph_(graph), mutexCpSet_(mutexCpSet) {}
+                platform::RecursiveNamedMutex& mutexCpSet, SendPositions sendPositions = {})
+        : transport_(transport), graph_(graph), mutexCpSet_(mutexCpSet),
+          sendPositions_(std::move(sendPositions)) {}
 
     // True when `message` is one of these; it is then handled.
     bool OnMessage(int message, intptr_t wParam, intptr_t lParam);
@@ -28,6 +33,7 @@ class CEventJumps {
     CTransportController& transport_;
     CGSensorDlg& graph_;
     platform::RecursiveNamedMutex& mutexCpSet_; // guards the shown recording's event positions
+    SendPositions sendPositions_;
 };
 
 } // namespace kestrel

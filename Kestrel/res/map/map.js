@@ -66,8 +66,155 @@ function valuesOf(data) {
   return Array.isArray(data) ? Float64Array.from(data, Number) : null;
 }
 
+// Where the map's projection puts a point at zoom 0 (the world is one unit square): at zoom z a
+// point lies at these times 256 * 2^z pixels, so a line is projected once, not at every zoom.
+const kMaxLatitude = 85.0511287798;
+function worldX(lng) { return lng / 360 + 0.5; }
+function worldY(lat) {
+  const s = Math.sin(Math.max(-kMaxLatitude, Math.min(kMaxLatitude, lat)) * Math.PI / 180);
+  return 0.5 - Math.log((1 + s) / (1 - s)) / (4 * Math.PI);
+}
+
+// The lines of one pane, drawn on its canvas in one pass straight from their lists' projected
+// coordinates. A track broken at every jump of the fix can have thousands of segments of tens
+// of thousands of points; as one map layer each, adding and removing them would cost far more
+// than drawing them. Made once the map library is there.
+let TrackLayer = null;
+function makeTrackLayer() {
+  return L.Path.extend({
+    initialize(options) {
+      L.setOptions(this, options);
+      this._lines = new Set();
+    },
+
+    addLine(line) {
+      this._lines.add(line);
+      this._changed();
+    },
+
+    removeLine(line) {
+      if (this._lines.delete(line))
+        this._changed();
+    },
+
+    _changed() {
+      if (this._map && this._renderer && !this._renderer._redrawRequest)
+        this._renderer._requestRedraw(this);
+    },
+
+    _project() {
+      const map = this._map;
+      this._scale = map.options.crs.scale(map.getZoom());
+      const origin = map.getPixelOrigin();
+      this._ox = origin.x;
+      this._oy = origin.y;
+      this._pxBounds = this._renderer._bounds;
+    },
+
+    _update() {
+      if (!this._map)
+        return;
+      this._pxBounds = this._renderer._bounds;
+      this._updatePath();
+    },
+
+    // Lines of one style in a row are stroked together.
+    _updatePath() {
+      const renderer = this._renderer;
+      if (!renderer._drawing)
+        return;
+      const ctx = renderer._ctx;
+      let style = null;
+      for (const line of this._lines) {
+        if (style && (style.color !== line.options.color ||
+                      style.opacity !== line.options.opacity ||
+                      style.weight !== line.options.weight)) {
+          renderer._fillStroke(ctx, { options: style });
+          style = null;
+        }
+        if (!style) {
+          style = { stroke: true, color: line.options.color, opacity: line.options.opacity,
+                    weight: line.options.weight, lineCap: 'round', lineJoin: 'round' };
+          ctx.beginPath();
+        }
+        this._trace(ctx, line);
+      }
+      if (style)
+        renderer._fillStroke(ctx, { options: style });
+    },
+
+    // Only what meets the canvas is traced, and a point less than a pixel from the last one
+    // traced is left out.
+    _trace(ctx, line) {
+      if (line.end - line.start < 2)
+        return;
+      const b = this._renderer._bounds, pad = line.options.weight + 1;
+      const x0 = b.min.x - pad, y0 = b.min.y - pad, x1 = b.max.x + pad, y1 = b.max.y + pad;
+      const s = this._scale, ox = this._ox, oy = this._oy, wx = line.wx, wy = line.wy;
+      const outside = (x, y) => (x < x0 ? 1 : x > x1 ? 2 : 0) | (y < y0 ? 4 : y > y1 ? 8 : 0);
+      let px = wx[line.start] * s - ox, py = wy[line.start] * s - oy, pc = outside(px, py);
+      let open = false, lx = 0, ly = 0, skipped = false;
+      for (let i = line.start + 1; i < line.end; ++i) {
+        const x = wx[i] * s - ox, y = wy[i] * s - oy, c = outside(x, y);
+        if ((pc & c) === 0) {
+          if (!open) {
+            ctx.moveTo(px, py);
+            lx = px;
+            ly = py;
+            open = true;
+          }
+          if ((x - lx) * (x - lx) + (y - ly) * (y - ly) >= 1 || c !== 0) {
+            ctx.lineTo(x, y);
+            lx = x;
+            ly = y;
+            skipped = false;
+          } else {
+            skipped = true;
+          }
+        } else if (open) {
+          if (skipped)
+            ctx.lineTo(px, py);
+          open = false;
+          skipped = false;
+        }
+        px = x;
+        py = y;
+        pc = c;
+      }
+      if (open && skipped)
+        ctx.lineTo(px, py);
+    },
+
+    _containsPoint() { return false; },
+  });
+}
+
+// One unbroken line: points start to end (exclusive) of a point list, drawn by the track layer
+// of its pane until it is removed.
+class TrackLine {
+  constructor(layer, list, start, end, options) {
+    this.options = options;
+    this.points = list.points;
+    this.wx = list.wx;
+    this.wy = list.wy;
+    this.start = start;
+    this.end = end;
+    this._layer = layer;
+    layer.addLine(this);
+  }
+
+  getLatLngs() { return this.points.slice(this.start, this.end); }
+
+  remove() {
+    this._layer.removeLine(this);
+    return this;
+  }
+}
+
+let g_trackLayers = null;
+
 class PointList {
-  constructor() { this.points = []; this.JpgNumList = []; }
+  constructor() { this.ReleasePoints(); }
 
   GetPoints(GridData) {
     if (!g_isInitConnect)
@@ -75,24 +222,37 @@ class PointList {
     const values = valuesOf(GridData);
     if (!values || values.length <= 1)
       return;
-    for (let i = 0; i + 2 < values.length; i += 3) {
+    const count = Math.floor(values.length / 3);
+    const first = this.points.length;
+    const wx = new Float64Array(first + count), wy = new Float64Array(first + count);
+    wx.set(this.wx);
+    wy.set(this.wy);
+    for (let n = 0, i = 0; n < count; ++n, i += 3) {
       this.points.push(L.latLng(values[i], values[i + 1]));
       this.JpgNumList.push(values[i + 2]);
+      wx[first + n] = worldX(values[i + 1]);
+      wy[first + n] = worldY(values[i]);
     }
+    this.wx = wx;
+    this.wy = wy;
   }
 
-  ReleasePoints() { this.points = []; this.JpgNumList = []; }
+  ReleasePoints() {
+    this.points = [];
+    this.JpgNumList = [];
+    this.wx = new Float64Array(0);
+    this.wy = new Float64Array(0);
+  }
 
   DrawGridLine(start, end, color, opacity, index) {
     if (!g_isInitConnect || !g_map)
       return null;
-    const path = this.points.slice(start, end);
-    if (path.length === 0)
+    start = Math.max(0, start);
+    end = Math.min(end, this.points.length);
+    if (end <= start)
       return null;
-    return L.polyline(path, {
-      pane: index >= 2 ? 'driven' : 'track', interactive: false, color: color,
-      opacity: opacity, weight: 3,
-    }).addTo(g_map);
+    const layer = index >= 2 ? g_trackLayers.driven : g_trackLayers.track;
+    return new TrackLine(layer, this, start, end, { color: color, opacity: opacity, weight: 3 });
   }
 }
 
@@ -307,6 +467,11 @@ async function loadLibs() {
   g_map.attributionControl.setPrefix(false);
   g_map.createPane('track').style.zIndex = 410;
   g_map.createPane('driven').style.zIndex = 420;
+  TrackLayer = makeTrackLayer();
+  g_trackLayers = {
+    track: new TrackLayer({ pane: 'track', interactive: false }).addTo(g_map),
+    driven: new TrackLayer({ pane: 'driven', interactive: false }).addTo(g_map),
+  };
   L.control.scale({ imperial: false }).addTo(g_map);
   if (layer.url) {
     g_tiles = L.tileLayer(layer.url, { attribution: layer.attribution || '', maxZoom: 19,

@@ -66,6 +66,17 @@ class MapPage : public ::testing::Test {
         EXPECT_TRUE(value.isValid()) << expression.toStdString();
         return value;
     }
+    // North-south steps: 0.0014 degrees starts a new segment, 0.0013 does not, so the track
+    // has segments 0-1 and 2-4; the marker stands on point 3, inside the second.
+    void DrawBrokenTrack() {
+        SetRecording({{35.0, 139.0, 0},
+                      {35.0013, 139.0, 10},
+                      {35.0027, 139.0, 20},
+                      {35.0040, 139.0, 30},
+                      {35.0053, 139.0, 40}});
+        bridge_->CurrentFrame = 35;
+        Draw();
+    }
     void Draw(int recordingIndex = 0) {
         ASSERT_TRUE(bridge_->CreateMapTrack(recordingIndex));
         Queued(QStringLiteral("0"));
@@ -109,14 +120,7 @@ TEST_F(MapPage, MarkerStandsOnThePointBeforeTheFrame) {
 }
 
 TEST_F(MapPage, LongJumpsBreakTheTrackAndDrivenPartIsBlue) {
-    // North-south steps: 0.0014 degrees starts a new segment, 0.0013 does not.
-    SetRecording({{35.0, 139.0, 0},
-                  {35.0013, 139.0, 10},
-                  {35.0027, 139.0, 20},
-                  {35.0040, 139.0, 30},
-                  {35.0053, 139.0, 40}});
-    bridge_->CurrentFrame = 35; // the marker on the fourth point, inside the second segment
-    Draw();
+    DrawBrokenTrack();
     EXPECT_EQ(
         Queued(QStringLiteral("JSON.stringify(orbitgrplist.orbitlist.map(s => [s.start, s.end]))")),
         QVariant(QStringLiteral("[[0,1],[2,4]]")));
@@ -131,6 +135,36 @@ TEST_F(MapPage, LongJumpsBreakTheTrackAndDrivenPartIsBlue) {
     EXPECT_EQ(lines("schline"), QStringLiteral(R"([["#FF0000",0.9,2]])"));
     EXPECT_EQ(lines("grpline"), QStringLiteral(R"([["#FF0000",0.5,2],["#FF0000",0.5,3]])"));
     EXPECT_NEAR(Queued(QStringLiteral("g_marker.getLatLng().lat")).toDouble(), 35.0040, 1e-9);
+}
+
+TEST_F(MapPage, LinesAreDrawnBetweenTheirPointsAndNotAcrossABreak) {
+    DrawBrokenTrack();
+    PumpUntil([] { return false; }, 300);
+    const QImage shot = dialog_->grab().toImage();
+    const double zoom = dialog_->Browser.View()->zoomFactor();
+    const QColor blue(0, 0, 255), red(255, 0, 0);
+    const struct {
+        double Lat;
+        bool Blue, Red;
+    } cases[] = {
+        {35.00065, true, false}, // driven, first segment
+        {35.0020, false, false}, // the break: no line at all
+        {35.00335, true, false}, // driven, second segment
+        {35.00504, false, true}, // ahead, above the marker
+        {35.0070, false, false}, // past the last point
+    };
+    for (const auto& c : cases) {
+        const QVariantList p =
+            Eval(Page(), QStringLiteral("(() => { const p = g_map.latLngToContainerPoint([%1, "
+                                        "139.0]); return [p.x, p.y]; })()")
+                             .arg(c.Lat, 0, 'f', 6))
+                .toList();
+        ASSERT_EQ(p.size(), 2);
+        const QPoint at(qRound(p[0].toDouble() * zoom), qRound(p[1].toDouble() * zoom));
+        const QRect box(at - QPoint(3, 3), QSize(7, 7));
+        EXPECT_EQ(test::ShareOf(shot, blue, box) > 0.0, c.Blue) << c.Lat;
+        EXPECT_EQ(test::ShareOf(shot, red, box) > 0.0, c.Red) << c.Lat;
+    }
 }
 
 TEST_F(MapPage, EventMarkersComeInReverseOrderWithoutTheOneAtZero) {

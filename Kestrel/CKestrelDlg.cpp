@@ -1,11 +1,16 @@
 #include "CKestrelDlg.h"
 
 #include "engine/KnownBoxTypes.h"
+#include "engine/RecordingCatalogue.h"
 #include "jobs/CCsvExportCommand.h"
 #include "jobs/CDeleteCommand.h"
 #include "jobs/CJobController.h"
 #include "jobs/CJoinCommand.h"
 #include "jobs/CSnapshotCommand.h"
+#include "map/CGoogleMapDlg2.h"
+#include "map/CGoogleMapDlgWrap.h"
+#include "map/MapTileSettings.h"
+#include "map/WebEngineRuntime.h"
 #include "settings/CSettingDlg.h"
 #include "settings/EventMarkerToggles.h"
 #include "settings/SettingsStore.h"
@@ -13,12 +18,6 @@
 #include "shell/SharedFonts.h"
 #include "shell/UiQText.h"
 #include "shell/UserLanguage.h"
-#include "engine/RecordingCatalogue.h"
-#include "map/CGoogleMapDlg2.h"
-#include "map/CGoogleMapDlgWrap.h"
-#include "map/MapTileSettings.h"
-#include "map/WebEngineRuntime.h"
-#include "views/ShownRecording.h"
 #include "skin/CLogoDlg.h"
 #include "skin/CMovieResource.h"
 #include "skin/CMsgBox.h"
@@ -31,6 +30,7 @@
 #include "sources/CFileListCtrl.h"
 #include "sources/CFilerContainerDlg.h"
 #include "sources/CSourceOpenDlg.h"
+#include "transport/CEventJumps.h"
 #include "transport/CTransportController.h"
 #include "update/CInetConnectionAsync.h"
 #include "update/UpdateSite.h"
@@ -39,10 +39,9 @@
 #include "views/CGSensorDlg.h"
 #include "views/CInfoDlg.h"
 #include "views/CObdDlg.h"
+#include "views/ShownRecording.h"
 #include "window/CEmptyPanel.h"
 #include "window/MapOrLogo.h"
-#include "transport/CEventJumps.h"
-#include "views/ShownRecording.h"
 #include "window/PlayerKeys.h"
 
 #include <QCloseEvent>
@@ -183,9 +182,10 @@ bool CKestrelDlg::Initialise(const std::filesystem::path& startPath) {
     OpenStartSource(startPath);
     SetTimer(TimerHousekeeping, 1000);
     if (noMap_) {
-        CMsgBox(this).Show(QStringLiteral("地図を表示する Web エンジン (Qt WebEngine) を起動できません。"
-                                          "地図の代わりにロゴを表示します。"),
-                           CMsgBox::ErrorCaption());
+        CMsgBox(this).Show(
+            QStringLiteral("地図を表示する Web エンジン (Qt WebEngine) を起動できません。"
+                           "地図の代わりにロゴを表示します。"),
+            CMsgBox::ErrorCaption());
     }
     return true;
 }
@@ -292,7 +292,8 @@ void CKestrelDlg::CreatePopups() {
     obdPanel_->setWindowTitle(UiQText(140)); // 車両情報
     obdPanel_->CreateCloseButton(2);
     obdPanel_->SetPictures(bank_);
-    obdPanel_->SetPlayingQuery([this] { return engine_ && engine_->Ready && engine_->PlayState == 2; });
+    obdPanel_->SetPlayingQuery(
+        [this] { return engine_ && engine_->Ready && engine_->PlayState == 2; });
     obdPanel_->hide();
 }
 
@@ -505,11 +506,8 @@ void CKestrelDlg::DecideMapOrLogo() {
     in.RecordingSelected = transport_ && transport_->CurrentIndex() >= 0;
     in.SampleHasPosition = mapMarker_.Valid;
     in.MapPageReady = mapBridge_ && mapBridge_->PageReady;
-    if (engine_ && engine_->FileMutex) {
-        std::lock_guard samples(*engine_->FileMutex);
-        const GpsSampleList* gps = engine_->Displayed.Scanner.GpsSamples.get();
-        in.DisplayedSlotHasGps = engine_->Ready && gps && !gps->empty();
-    }
+    in.DisplayedSlotHasGps =
+        engine_ && engine_->Ready && transport_ && transport_->Shown().HasGpsSamples();
     if (in.RecordingSelected && transport_->CurrentIndex() < filePanel_->RowCount()) {
         in.RecordingKind = ClassifyName(
             filePanel_->List()->Rows[static_cast<size_t>(transport_->CurrentIndex())].FileName);

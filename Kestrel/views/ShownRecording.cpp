@@ -17,6 +17,7 @@ bool ShownRecording::Load(const std::filesystem::path& path) {
 void ShownRecording::Release() {
     api_.ReleaseScan(engine_);
     engine_.SensorDataLoaded = 0;
+    hasGpsSamples_ = false;
     eventPositions_.clear();
     tracks_.Recording.reset();
     graphData_ = {};
@@ -87,6 +88,7 @@ ShownRecording::Facts ShownRecording::Adopt() {
     Facts facts;
     std::lock_guard data(*engine_.FileMutex);
     facts.HasGps = BoxScanner::MoveResults(engine_.Loaded.Scanner, engine_.Displayed.Scanner);
+    hasGpsSamples_ = facts.HasGps;
     const BoxScanner& shown = engine_.Displayed.Scanner;
     if (facts.HasGps)
         facts.FirstGpsTime = shown.GpsSamples->front().LocalTime;

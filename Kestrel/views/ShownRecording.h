@@ -40,6 +40,8 @@ class ShownRecording {
     char LoadedPictureLetter() const;
     // Moves the loaded slot into the displayed slot under the engine's data mutex.
     Facts Adopt();
+    // Whether the shown recording holds at least one GPS sample, fix or not.
+    bool HasGpsSamples() const { return hasGpsSamples_; }
     // The values of `frame` (already limited to the recording's range by the caller).
     FrameValues At(int frame) const;
 
@@ -73,6 +75,7 @@ class ShownRecording {
     const EngineApi& api_;
     EngineContext& engine_;
     std::vector<EventPosition> eventPositions_;
+    bool hasGpsSamples_ = false; // as Adopt found the displayed slot; false after Release
     struct Position {
         bool Linked = false;
         int Valid = 0;

@@ -68,6 +68,7 @@ void BoxScanner::Destroy() {
     }
     Analysed = 0;
     FreeLists();
+    spare_ = SpareLists{};
     CloseHandles();
     Path.clear();
     FileSize = 0;
@@ -94,11 +95,31 @@ bool BoxScanner::OpenFile(const std::filesystem::path& path) {
 
 void BoxScanner::CloseHandles() { File.Close(); }
 
+namespace {
+
+// Keeps `list` emptied as the spare unless the spare already has more room.
+template <class List>
+void KeepAsSpare(std::unique_ptr<List>& list, std::unique_ptr<List>& spare) {
+    if (!list) return;
+    list->clear();
+    if (!spare || spare->capacity() < list->capacity()) spare = std::move(list);
+    list.reset();
+}
+
+// Replaces `list` by an empty one, reusing the roomiest storage at hand.
+template <class List>
+void Renew(std::unique_ptr<List>& list, std::unique_ptr<List>& spare) {
+    KeepAsSpare(list, spare);
+    list = spare ? std::move(spare) : std::make_unique<List>();
+}
+
+} // namespace
+
 void BoxScanner::FreeLists() {
-    GpsSamples.reset();
-    GSensorSamples.reset();
-    ObdSamples.reset();
-    FrameIndex.reset();
+    KeepAsSpare(GpsSamples, spare_.Gps);
+    KeepAsSpare(GSensorSamples, spare_.GSensor);
+    KeepAsSpare(ObdSamples, spare_.Obd);
+    KeepAsSpare(FrameIndex, spare_.FrameIndex);
     Header = RecorderHeader{};
 }
 
@@ -304,10 +325,10 @@ bool BoxScanner::FindPattern(BoxPattern& pattern, BoxPattern* precondition,
 }
 
 bool BoxScanner::Analyse() {
-    GpsSamples = std::make_unique<GpsSampleList>();
-    GSensorSamples = std::make_unique<GSensorSampleList>();
-    ObdSamples = std::make_unique<ObdSampleList>();
-    FrameIndex = std::make_unique<FrameIndexList>();
+    Renew(GpsSamples, spare_.Gps);
+    Renew(GSensorSamples, spare_.GSensor);
+    Renew(ObdSamples, spare_.Obd);
+    Renew(FrameIndex, spare_.FrameIndex);
     ScanOutputs out;
     out.Gps = GpsSamples.get();
     out.GSensor = GSensorSamples.get();
@@ -338,6 +359,7 @@ bool BoxScanner::OpenAndAnalyse(const std::filesystem::path& path) {
 
 bool BoxScanner::MoveResults(BoxScanner& source, BoxScanner& destination) {
     destination.FreeLists();
+    std::swap(source.spare_, destination.spare_);
     destination.RecordCount = std::exchange(source.RecordCount, 0);
     destination.GpsSamples = std::move(source.GpsSamples);
     destination.GSensorSamples = std::move(source.GSensorSamples);

@@ -67,7 +67,8 @@ public:
     bool OpenFile(const std::filesystem::path& path);
     // Closes the file, keeping the decoded lists.
     void CloseHandles();
-    // Destroys the three sample lists and the frame index and zeroes the header.
+    // Empties the three sample lists and the frame index and zeroes the header. The emptied
+    // lists keep their storage for this scanner's next decode (see SpareLists).
     void FreeLists();
     // Ends a one-off scan: clears Analysed, frees the lists, closes the file, clears Path.
     void Release();
@@ -99,7 +100,8 @@ public:
 
     // Hands the decoded lists, header, peak, count and path of `source` to `destination`
     // (whose own lists are freed first); the source is left empty and no longer analysed.
-    // Sample pointers stay valid: the lists move.
+    // Sample pointers stay valid: the lists move. The destination's emptied storage goes to
+    // the source, which decodes the next file into it.
     // True when the destination then holds at least one GPS sample.
     static bool MoveResults(BoxScanner& source, BoxScanner& destination);
 
@@ -137,6 +139,18 @@ public:
     int Analysed = 0;
 
 private:
+    // Lists that were emptied, kept with their capacity. A file of 65,535 records needs about
+    // 13 MiB of samples; fresh storage of that size comes from the system page by page, and
+    // faulting it in costs more than decoding into it. Touched only by whoever may touch the
+    // scanner's lists (the same locks guard both).
+    struct SpareLists {
+        std::unique_ptr<GpsSampleList> Gps;
+        std::unique_ptr<GSensorSampleList> GSensor;
+        std::unique_ptr<ObdSampleList> Obd;
+        std::unique_ptr<FrameIndexList> FrameIndex;
+    };
+    SpareLists spare_;
+
     bool TakeCancel();
     std::unique_lock<platform::PlainNamedMutex> LockForWalk();
     // Maps the callback window at `position` and runs the pattern's callback on it from

@@ -7,10 +7,20 @@
 namespace kestrel {
 namespace {
 
-int TwoDigits(const uint8_t* field) { return static_cast<int>(TextToDouble(field, 2)); }
+bool IsDigit(uint8_t c) { return c >= '0' && c <= '9'; }
+
+// The fields are nearly always plain digits; anything else is read as TextToDouble reads it.
+int TwoDigits(const uint8_t* field) {
+    if (IsDigit(field[0]) && IsDigit(field[1])) return (field[0] - '0') * 10 + (field[1] - '0');
+    return static_cast<int>(TextToDouble(field, 2));
+}
 
 std::time_t OffsetSeconds(const uint8_t* offsetField) {
-    return offsetField[0] == '*' ? 0 : static_cast<std::time_t>(TextToDouble(offsetField, 3));
+    if (offsetField[0] == '*') return 0;
+    if (IsDigit(offsetField[0]) && IsDigit(offsetField[1]) && IsDigit(offsetField[2])) {
+        return (offsetField[0] - '0') * 100 + (offsetField[1] - '0') * 10 + (offsetField[2] - '0');
+    }
+    return static_cast<std::time_t>(TextToDouble(offsetField, 3));
 }
 
 bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
@@ -77,12 +87,12 @@ DateTime RecordedLocalTime(const uint8_t* dateDigits, const uint8_t* offsetField
 
 const DateTime& RecordedTimeConverter::Convert(const uint8_t* dateDigits,
                                                const uint8_t* offsetField) {
-    if (haveLast_ && std::memcmp(dateDigits, lastDigits_, 12) == 0 &&
-        std::memcmp(offsetField, lastOffset_, 3) == 0) {
-        return last_;
-    }
-    std::memcpy(lastDigits_, dateDigits, 12);
-    std::memcpy(lastOffset_, offsetField, 3);
+    // Fixed-size copies compare in a few instructions, without a call per record.
+    uint8_t key[15];
+    std::memcpy(key, dateDigits, 12);
+    std::memcpy(key + 12, offsetField, 3);
+    if (haveLast_ && std::memcmp(key, lastFields_, sizeof key) == 0) return last_;
+    std::memcpy(lastFields_, key, sizeof key);
     haveLast_ = true;
     const Fields fields(dateDigits);
     if (!fields.InRange() || !ConvertInHour(fields.Value, offsetField, last_)) {

@@ -46,21 +46,129 @@ constexpr size_t kChainStep = 36;
 
 bool IsTextSpace(uint8_t c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
 
+// The recorder writes its numbers in a few fixed layouts ("3539.1234", "13945.6789",
+// "0042", "42.5", "+0010"). Those are read below without the character loop of
+// TextToDouble; a field in any other layout goes to TextToDouble. Both give the same value:
+// the same digits make the same integer, divided by the same power of ten.
+
+bool Digit(uint8_t c, uint32_t& value) {
+    value = static_cast<uint32_t>(c) - '0';
+    return value <= 9;
+}
+
+// Four decimal digits at `p`, tested and summed four bytes at a time.
+[[gnu::always_inline]] inline bool FourDigits(const uint8_t* p, uint32_t& value) {
+    if constexpr (std::endian::native != std::endian::little) {
+        uint32_t d[4];
+        if (!Digit(p[0], d[0]) || !Digit(p[1], d[1]) || !Digit(p[2], d[2]) || !Digit(p[3], d[3]))
+            return false;
+        value = d[0] * 1000 + d[1] * 100 + d[2] * 10 + d[3];
+        return true;
+    } else {
+        uint32_t x;
+        std::memcpy(&x, p, 4);
+        // Every byte is '0'..'9' when its high nibble is 3 and adding 6 leaves it at 3. A
+        // carry out of a byte comes only from a byte that already fails the first test.
+        if (((x & 0xF0F0F0F0u) | ((x + 0x06060606u) & 0xF0F0F0F0u) >> 4) != 0x33333333u)
+            return false;
+        x -= 0x30303030u;
+        x = x * 10 + (x >> 8); // bytes 0 and 2 now hold the two pairs of digits
+        value = (x & 0xFFu) * 100 + ((x >> 16) & 0xFFu);
+        return true;
+    }
+}
+
+// Degrees from a ddmm.mmmm value whose whole degrees are `hundreds`; the rest are minutes.
+// value - 100 × hundreds is exact at the sizes this is used for, so it equals fmod(value, 100).
+[[gnu::always_inline]] inline double DegreesAndMinutes(double value, int64_t hundreds, uint8_t signByte) {
+    const double minutes = value - static_cast<double>(hundreds * 100);
+    const double degrees = static_cast<double>(hundreds) + minutes / 60.0;
+    return signByte != 0 ? degrees : -degrees;
+}
+
+double SignedDegrees(double value, uint8_t signByte) {
+    if (std::fabs(value) < 0x1p52) {
+        // Whole degrees are the integer quotient of the truncated value by 100.
+        return DegreesAndMinutes(value, static_cast<int64_t>(std::trunc(value)) / 100, signByte);
+    }
+    const double degrees = std::trunc(value / 100.0) + std::fmod(value, 100.0) / 60.0;
+    return signByte != 0 ? degrees : -degrees;
+}
+
+// A ddmm.mmmm latitude (width 9) or dddmm.mmmm longitude (width 10) as signed degrees.
+[[gnu::always_inline]] inline double CoordinateDegrees(const uint8_t* field, size_t width, uint8_t signByte) {
+    uint32_t head = 0;
+    uint32_t whole = 0;
+    uint32_t fraction = 0;
+    const uint8_t* digits = field + (width == 10 ? 1 : 0);
+    const bool fixed = (width == 9 || (width == 10 && Digit(field[0], head))) &&
+                       FourDigits(digits, whole) && digits[4] == '.' &&
+                       FourDigits(digits + 5, fraction);
+    if (!fixed) return SignedDegrees(TextToDouble(field, width), signByte);
+    const uint64_t integer = uint64_t{head} * 10000 + whole;
+    // Four decimals never round the value up to the next whole number, so its truncation
+    // is the integer part as written.
+    const double value = static_cast<double>(integer * 10000 + fraction) / 1e4;
+    return DegreesAndMinutes(value, static_cast<int64_t>(integer / 100), signByte);
+}
+
+// n / 10 and n / 1000 in the precisions the fields are decoded in, for every n the fixed
+// layouts can hold: the same divisions, done once instead of for every record.
+struct DivisionTables {
+    double Tenths[1000];
+    float Thousandths[10000];
+
+    DivisionTables() {
+        for (int n = 0; n < 1000; ++n) Tenths[n] = static_cast<double>(n) / 10.0;
+        for (int n = 0; n < 10000; ++n)
+            Thousandths[n] = static_cast<float>(static_cast<double>(n)) / 1000.0f;
+    }
+};
+
+const DivisionTables& Divisions() {
+    static const DivisionTables tables;
+    return tables;
+}
+
+// The four characters of the speed: dddd or dd.d.
+[[gnu::always_inline]] inline double SpeedText(const uint8_t* field, const DivisionTables& divisions) {
+    uint32_t value = 0;
+    if (FourDigits(field, value)) return static_cast<double>(value);
+    uint32_t tens = 0, ones = 0, tenths = 0;
+    if (Digit(field[0], tens) && Digit(field[1], ones) && field[2] == '.' &&
+        Digit(field[3], tenths)) {
+        return divisions.Tenths[tens * 100 + ones * 10 + tenths];
+    }
+    return TextToDouble(field, 4);
+}
+
 // Thresholds and accelerations: thousandths as text, in single precision.
 float Thousandths(const uint8_t* field, size_t width) {
     return static_cast<float>(TextToDouble(field, width)) / 1000.0f;
 }
 
-void FillGps(const uint8_t* record, int32_t index, RecordedTimeConverter& times, GpsSample& gps) {
+// The five characters of an acceleration, usually a sign and four digits, in G.
+[[gnu::always_inline]] inline float AccelerationText(const uint8_t* field, const DivisionTables& divisions) {
+    uint32_t value = 0;
+    if ((field[0] == '+' || field[0] == '-') && FourDigits(field + 1, value)) {
+        // Rounding is symmetric: the negative quotient is the positive one negated.
+        const float g = divisions.Thousandths[value];
+        return field[0] == '-' ? -g : g;
+    }
+    return Thousandths(field, 5);
+}
+
+[[gnu::always_inline]] inline void FillGps(const uint8_t* record, int32_t index, RecordedTimeConverter& times,
+             const DivisionTables& divisions, GpsSample& gps) {
     gps.Index = index;
     gps.Time = 100 * index;
-    gps.Latitude = DegreesFromText(record + kLatitude, 9, record[kLatitudeSign]);
-    gps.Longitude = DegreesFromText(record + kLongitude, 10, record[kLongitudeSign]);
+    gps.Latitude = CoordinateDegrees(record + kLatitude, 9, record[kLatitudeSign]);
+    gps.Longitude = CoordinateDegrees(record + kLongitude, 10, record[kLongitudeSign]);
     // A damaged record can claim a fix at a place that does not exist; the track, the map and
     // the readouts then treat it as a record without a fix.
     const bool onEarth = std::fabs(gps.Latitude) <= 90.0 && std::fabs(gps.Longitude) <= 180.0;
     gps.Valid = record[kGpsStatus] == 'A' && onEarth ? 1 : 0;
-    gps.SpeedKmh = TextToDouble(record + kSpeed, 4);
+    gps.SpeedKmh = SpeedText(record + kSpeed, divisions);
     gps.LocalTime = times.Convert(record + kDateTime, record + kTimeOffset);
 }
 
@@ -85,21 +193,22 @@ int32_t AxisOf(uint8_t letter) {
     }
 }
 
-void FillGSensor(const uint8_t* record, int32_t index, GSensorSample& g) {
+[[gnu::always_inline]] inline void FillGSensor(const uint8_t* record, int32_t index, const DivisionTables& divisions,
+                 GSensorSample& g) {
     g.Index = index;
     g.Time = 100 * index;
     g.EventCode = EventCodeOf(record);
     g.Axis = AxisOf(record[kAxisLetter]);
     g.WarningFlag = record[kWarningFlag] == 'D' ? 8 : 0;
-    g.X = Thousandths(record + kAccelX, 5);
-    g.Y = Thousandths(record + kAccelY, 5);
-    g.Z = Thousandths(record + kAccelZ, 5);
+    g.X = AccelerationText(record + kAccelX, divisions);
+    g.Y = AccelerationText(record + kAccelY, divisions);
+    g.Z = AccelerationText(record + kAccelZ, divisions);
     g.CameraByte = record[kCameraByte];
     g.CameraHigh = record[kCameraNibbles] >> 4;
     g.CameraLow = record[kCameraNibbles] & 15;
 }
 
-void FillObd(const uint8_t* record, int32_t index, ObdSample& obd) {
+[[gnu::always_inline]] inline void FillObd(const uint8_t* record, int32_t index, ObdSample& obd) {
     obd.Index = index;
     std::memcpy(obd.Status, record + kVehicleStatus, sizeof(obd.Status));
     if constexpr (std::endian::native == std::endian::little) {
@@ -169,18 +278,7 @@ double TextToDouble(const uint8_t* field, size_t width) {
 }
 
 double DegreesFromText(const uint8_t* field, size_t width, uint8_t signByte) {
-    const double value = TextToDouble(field, width);
-    double degrees = 0.0;
-    if (std::fabs(value) < 0x1p52) {
-        // Whole degrees are the integer quotient of the truncated value by 100; the rest are
-        // minutes. value - 100 × quotient is exact at this size, so it equals fmod(value, 100).
-        const int64_t hundreds = static_cast<int64_t>(std::trunc(value)) / 100;
-        const double minutes = value - static_cast<double>(hundreds * 100);
-        degrees = static_cast<double>(hundreds) + minutes / 60.0;
-    } else {
-        degrees = std::trunc(value / 100.0) + std::fmod(value, 100.0) / 60.0;
-    }
-    return signByte != 0 ? degrees : -degrees;
+    return SignedDegrees(TextToDouble(field, width), signByte);
 }
 
 bool DecodeStoredHeader(std::span<const uint8_t> data, RecorderHeader& out) {
@@ -216,13 +314,13 @@ bool DecodeStoredHeader(std::span<const uint8_t> data, RecorderHeader& out) {
 GpsSample DecodeGpsPart(const uint8_t* record, int32_t index) {
     RecordedTimeConverter times;
     GpsSample gps;
-    FillGps(record, index, times, gps);
+    FillGps(record, index, times, Divisions(), gps);
     return gps;
 }
 
 GSensorSample DecodeGSensorPart(const uint8_t* record, int32_t index) {
     GSensorSample g;
-    FillGSensor(record, index, g);
+    FillGSensor(record, index, Divisions(), g);
     return g;
 }
 
@@ -250,9 +348,10 @@ bool DecodeRecords(BoxScanner& scanner, std::span<const uint8_t> data, const Sca
     out.GSensor->reserve(out.GSensor->size() + count);
     out.Obd->reserve(out.Obd->size() + count);
     RecordedTimeConverter times;
+    const DivisionTables& divisions = Divisions();
     return ForEachRecord(scanner, data, [&](const uint8_t* record, int32_t index) {
-        FillGps(record, index, times, out.Gps->emplace_back());
-        FillGSensor(record, index, out.GSensor->emplace_back());
+        FillGps(record, index, times, divisions, out.Gps->emplace_back());
+        FillGSensor(record, index, divisions, out.GSensor->emplace_back());
         FillObd(record, index, out.Obd->emplace_back());
     });
 }
@@ -261,8 +360,9 @@ bool DecodeGpsOnly(BoxScanner& scanner, std::span<const uint8_t> data, const Sca
     if (!out.Gps) return false;
     out.Gps->reserve(out.Gps->size() + RecordsPresent(data));
     RecordedTimeConverter times;
+    const DivisionTables& divisions = Divisions();
     return ForEachRecord(scanner, data, [&](const uint8_t* record, int32_t index) {
-        FillGps(record, index, times, out.Gps->emplace_back());
+        FillGps(record, index, times, divisions, out.Gps->emplace_back());
     });
 }
 

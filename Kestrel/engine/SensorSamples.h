@@ -36,6 +36,8 @@ struct GpsSample {
     double SpeedKmh = 0.0;
     double Heading = 0.0; // the record carries no heading
     DateTime LocalTime;
+
+    friend bool operator==(const GpsSample&, const GpsSample&) = default;
 };
 
 struct GSensorSample {
@@ -52,12 +54,16 @@ struct GSensorSample {
     double Z = 0.0;
     int32_t CameraHigh = 0;
     int32_t CameraLow = 0;
+
+    friend bool operator==(const GSensorSample&, const GSensorSample&) = default;
 };
 
 struct ObdSample {
     int32_t Index = 0;
     uint8_t Status[4] = {};
     uint16_t Words[18] = {};
+
+    friend bool operator==(const ObdSample&, const ObdSample&) = default;
 };
 
 using GpsSampleList = std::vector<GpsSample>;

@@ -297,5 +297,55 @@ TEST_F(BoxScannerTest, MoveResultsHandsOverTheListsWithoutCopying) {
     EXPECT_FALSE(destination.GpsSamples);
 }
 
+// A scanner decodes into the storage its freed lists leave behind, and MoveResults hands
+// the destination's old storage to the source. A decode into reused storage must give
+// exactly what a fresh scanner gives: nothing of the longer file before may show through.
+TEST_F(BoxScannerTest, DecodesIntoReusedStorageWithoutLeftovers) {
+    std::vector<fixture::RecordText> busy(40);
+    for (size_t i = 0; i < busy.size(); ++i) {
+        busy[i].Latitude = "4012.5000";
+        busy[i].X = "-0150";
+        busy[i].Event = 'H';
+        busy[i].Axis = 'Y';
+        busy[i].Words[2] = static_cast<uint16_t>(3000 + i);
+        busy[i].CameraNibbles = 0xA9;
+    }
+    const auto first = folder.Write("first.MOV", MovieWith({fixture::Mdat(), DefaultUdat(1)}));
+    const auto longer = folder.Write(
+        "long.MOV", MovieWith({fixture::Mdat(), fixture::Udat(fixture::EncodeHeader({}), busy)}));
+    const auto shorter = folder.Write("short.MOV", MovieWith({fixture::Mdat(), DefaultUdat(3)}));
+
+    BoxScanner fresh;
+    ASSERT_TRUE(fresh.Prepare());
+    ASSERT_TRUE(fresh.OpenAndAnalyse(shorter));
+
+    ASSERT_TRUE(scanner.OpenAndAnalyse(longer));
+    const GpsSample* longStorage = scanner.GpsSamples->data();
+    scanner.Release();
+    ASSERT_TRUE(scanner.OpenAndAnalyse(shorter));
+    EXPECT_EQ(longStorage, scanner.GpsSamples->data());
+    EXPECT_EQ(3, scanner.RecordCount);
+    EXPECT_EQ(*fresh.GpsSamples, *scanner.GpsSamples);
+    EXPECT_EQ(*fresh.GSensorSamples, *scanner.GSensorSamples);
+    EXPECT_EQ(*fresh.ObdSamples, *scanner.ObdSamples);
+    EXPECT_TRUE(scanner.FrameIndex->empty());
+
+    // The displayed lists' storage goes back to the scanner that decodes the next file.
+    BoxScanner destination;
+    ASSERT_TRUE(destination.Prepare());
+    ASSERT_TRUE(destination.OpenAndAnalyse(longer));
+    const GpsSample* destinationStorage = destination.GpsSamples->data();
+    const GpsSample* shortStorage = scanner.GpsSamples->data();
+    ASSERT_TRUE(BoxScanner::MoveResults(scanner, destination));
+    EXPECT_EQ(shortStorage, destination.GpsSamples->data());
+    EXPECT_EQ(*fresh.GpsSamples, *destination.GpsSamples);
+    ASSERT_TRUE(scanner.OpenAndAnalyse(first));
+    EXPECT_EQ(destinationStorage, scanner.GpsSamples->data());
+    EXPECT_EQ(1u, scanner.GpsSamples->size());
+    EXPECT_EQ(1u, scanner.ObdSamples->size());
+    destination.Destroy();
+    fresh.Destroy();
+}
+
 } // namespace
 } // namespace kestrel

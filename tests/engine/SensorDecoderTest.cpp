@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 
@@ -38,6 +40,51 @@ TEST_F(SensorDecoderTest, TextToDoubleReadsOnlySignDigitsAndPoint) {
     // The field's width is the limit, whatever follows it.
     const std::string digits = "123456";
     EXPECT_DOUBLE_EQ(12.0, TextToDouble(reinterpret_cast<const uint8_t*>(digits.data()), 2));
+}
+
+// The record decode reads the layouts the recorder writes without the general conversion.
+// Whatever the bytes, a field must decode exactly (to the bit) as TextToDouble reads it:
+// every four-digit group, every byte value in every place of the layouts, and fields that
+// only look like a layout.
+TEST_F(SensorDecoderTest, RecordFieldsDecodeExactlyAsTheGeneralConversion) {
+    const auto bits = [](double v) { return std::bit_cast<uint64_t>(v); };
+    const auto check = [&](const std::string& lat, const std::string& lon, const std::string& speed,
+                           const std::string& x) {
+        RecordText r;
+        r.Latitude = lat;
+        r.Longitude = lon;
+        r.Speed = speed;
+        r.X = x;
+        const Bytes record = Encode(r);
+        const GpsSample gps = DecodeGpsPart(record.data(), 0);
+        const GSensorSample g = DecodeGSensorPart(record.data(), 0);
+        EXPECT_EQ(bits(DegreesFromText(record.data() + 6, 9, 1)), bits(gps.Latitude)) << lat;
+        EXPECT_EQ(bits(DegreesFromText(record.data() + 16, 10, 1)), bits(gps.Longitude)) << lon;
+        EXPECT_EQ(bits(TextToDouble(record.data() + 27, 4)), bits(gps.SpeedKmh)) << speed;
+        const float thousandths = static_cast<float>(TextToDouble(record.data() + 57, 5)) / 1000.0f;
+        EXPECT_EQ(bits(static_cast<double>(thousandths)), bits(g.X)) << x;
+    };
+    for (int v = 0; v < 10000; ++v) {
+        char four[5];
+        std::snprintf(four, sizeof four, "%04d", v);
+        const std::string d(four);
+        check(d + "." + d, "1" + d + "." + d, d, (v % 2 ? "-" : "+") + d);
+    }
+    // One byte of each layout replaced by every value: the digit test may let none through.
+    const std::string lat = "3539.1234", lon = "13945.6789", speed = "42.5", x = "-0150";
+    for (int b = 0; b < 256; ++b) {
+        for (size_t at = 0; at < lon.size(); ++at) {
+            std::string la = lat, lo = lon, sp = speed, xx = x;
+            if (at < la.size()) la[at] = static_cast<char>(b);
+            lo[at] = static_cast<char>(b);
+            if (at < sp.size()) sp[at] = static_cast<char>(b);
+            if (at < xx.size()) xx[at] = static_cast<char>(b);
+            check(la, lo, sp, xx);
+        }
+    }
+    check(" 539.1234", "1394 .6789", "0042", "-0000");
+    check("3539.12-4", "-3945.6789", "9999", "00150");
+    check("9999.9999", "99999.9999", "99.9", "+9999");
 }
 
 TEST_F(SensorDecoderTest, DecodesEveryFieldOfTheThreeParts) {

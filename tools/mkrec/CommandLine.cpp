@@ -8,7 +8,7 @@
 namespace kestrel::mkrec {
 
 const char* const kUsage =
-    "usage: kestrel-mkrec movie OUT.MOV [--seconds S] [--size WxH] [--gop N]\n"
+    "usage: kestrel-mkrec movie OUT.MOV [--seconds S] [--size WxH] [--gop N] [--dense]\n"
     "           [--start \"YYYY-MM-DD hh:mm:ss\"] [--lat DDMM.MMMM] [--lat-sign N|S]\n"
     "           [--lon DDDMM.MMMM] [--lon-sign E|W] [--seed N] [--time-offset N]\n"
     "           [--audio aac|pcm|none] [--no-audio] [--stts-delta N] [--records N]\n"
@@ -121,6 +121,8 @@ MovieCommand ParseMovieCommand(const std::vector<std::string>& args) {
             Size(in.Value(a), o.Video.Width, o.Video.Height);
         } else if (a == "--gop") {
             o.Video.Gop = static_cast<int>(Integer(a, in.Value(a), 1, 100000));
+        } else if (a == "--dense") {
+            o.Video.Dense = true;
         } else if (a == "--start") {
             const std::string& text = in.Value(a);
             const auto t = ParseCivilTime(text);

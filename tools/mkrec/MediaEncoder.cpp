@@ -1,5 +1,6 @@
 #include "mkrec/MediaEncoder.h"
 
+#include "mkrec/DenseScene.h"
 #include "mkrec/VideoScene.h"
 
 extern "C" {
@@ -13,6 +14,7 @@ extern "C" {
 #include <memory>
 #include <mutex>
 #include <numbers>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -144,6 +146,10 @@ VideoTrackData EncodeVideo(const VideoSettings& s) {
     ctx->max_b_frames = 0;
     ctx->thread_count = 0;
     ctx->flags |= AV_CODEC_FLAG_GLOBAL_HEADER | AV_CODEC_FLAG_CLOSED_GOP;
+    if (s.Dense) {
+        // Noise takes whatever it is given; a target rate keeps the movie at the density asked.
+        ctx->bit_rate = static_cast<int64_t>(kDenseBitsPerPixel * s.Width * s.Height * 90000.0 / s.SttsDelta);
+    }
     AVDictionary* opts = nullptr;
     av_dict_set(&opts, "preset", "ultrafast", 0);
     av_dict_set(&opts, "x264-params", "scenecut=0:open-gop=0:bframes=0", 0);
@@ -170,11 +176,16 @@ VideoTrackData EncodeVideo(const VideoSettings& s) {
         track.Samples.push_back({AnnexBToLengthPrefixed(p.data, static_cast<size_t>(p.size)),
                                  (p.flags & AV_PKT_FLAG_KEY) != 0});
     };
+    const std::optional<DenseScene> dense = s.Dense ? std::optional<DenseScene>(std::in_place, s.Width, s.Height) : std::nullopt;
     for (int i = 0; i < s.Frames; ++i) {
         if (const int err = av_frame_make_writable(frame.get()); err < 0) Fail("out of memory", err);
-        PaintScene({frame->data[0], frame->data[1], frame->data[2], frame->linesize[0],
-                    frame->linesize[1], frame->linesize[2], s.Width, s.Height},
-                   i, s.SceneStart + i);
+        const PicturePlanes planes{frame->data[0],     frame->data[1],     frame->data[2], frame->linesize[0],
+                                   frame->linesize[1], frame->linesize[2], s.Width,        s.Height};
+        if (dense) {
+            dense->Paint(planes, i, s.SceneStart + i);
+        } else {
+            PaintScene(planes, i, s.SceneStart + i);
+        }
         frame->pts = i;
         frame->pict_type = i % s.Gop == 0 ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
         Drain(ctx.get(), frame.get(), pkt.get(), keep);

@@ -74,6 +74,10 @@ void PaintScene(const PicturePlanes& p, int frame, int sceneFrame) {
             v[x] = static_cast<uint8_t>(148 - x * 30 / (p.Width / 2));
         }
     }
+    PaintOverlay(p, frame);
+}
+
+void PaintOverlay(const PicturePlanes& p, int frame) {
     DrawNumber(p, frame);
     PaintFramePattern(p.Y, p.StrideY, p.Width, p.Height, frame);
     // Neutral chroma under the pattern keeps its blocks pure grey levels.

@@ -20,4 +20,8 @@ struct PicturePlanes {
 // `sceneFrame`, the frame's place in the whole drive.
 void PaintScene(const PicturePlanes& picture, int frame, int sceneFrame);
 
+// What every generated picture carries over its background: the frame number in large
+// digits and the frame pattern, on neutral chroma.
+void PaintOverlay(const PicturePlanes& picture, int frame);
+
 } // namespace kestrel::mkrec

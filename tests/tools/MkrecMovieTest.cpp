@@ -4,6 +4,7 @@
 #include "JsonValue.h"
 
 #include "mkrec/BoxWriter.h"
+#include "mkrec/DenseScene.h"
 #include "mkrec/FramePattern.h"
 #include "mkrec/RecorderScript.h"
 #include "mkrec/UdatBox.h"
@@ -309,6 +310,28 @@ TEST(MkrecMovieKinds, SoundAndFrameDuration) {
         EXPECT_DOUBLE_EQ(c.seconds, MovieSeconds(b)) << label;
         ExpectCleanDecode(movie);
         EXPECT_EQ(c.frames, GreyFrames(movie, 160, 90).size()) << label;
+    }
+}
+
+// --dense makes the pictures expensive to code: the movie comes out at the bit rate asked
+// for (about 12 Mbit/s at 1080p30, the same bits per pixel at any size), and every picture
+// still carries its frame number.
+TEST(MkrecMovieKinds, DenseMovieHasTheAskedRateAndItsFrameNumbers) {
+    TempFolder dir;
+    const fs::path movie = dir.Path() / "d.MOV";
+    const RunResult r = Mkrec({"movie", movie.string(), "--seconds", "2", "--size", "320x180",
+                               "--gop", "10", "--no-audio", "--dense"});
+    ASSERT_EQ(0, r.exitCode) << r.err;
+    const double bitsPerSecond = static_cast<double>(Find(ReadFile(movie), {"mdat"}).Size) * 8.0 / 2.0;
+    const double asked = kDenseBitsPerPixel * 320 * 180 * 30;
+    EXPECT_GT(bitsPerSecond, 0.7 * asked);
+    EXPECT_LT(bitsPerSecond, 1.3 * asked);
+
+    ExpectCleanDecode(movie);
+    const std::vector<Bytes> frames = GreyFrames(movie, 320, 180);
+    ASSERT_EQ(60u, frames.size());
+    for (size_t i = 0; i < frames.size(); ++i) {
+        EXPECT_EQ(static_cast<int>(i), DecodeFramePattern(frames[i].data(), 320, 320, 180)) << i;
     }
 }
 

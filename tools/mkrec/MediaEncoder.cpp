@@ -10,7 +10,9 @@ extern "C" {
 #include <libavutil/opt.h>
 }
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <memory>
 #include <mutex>
 #include <numbers>
@@ -149,6 +151,10 @@ VideoTrackData EncodeVideo(const VideoSettings& s) {
     if (s.Dense) {
         // Noise takes whatever it is given; a target rate keeps the movie at the density asked.
         ctx->bit_rate = static_cast<int64_t>(kDenseBitsPerPixel * s.Width * s.Height * 90000.0 / s.SttsDelta);
+        // A one-second buffer holds short movies near the rate too, where the average alone
+        // would overshoot.
+        ctx->rc_max_rate = ctx->bit_rate;
+        ctx->rc_buffer_size = static_cast<int>(std::min<int64_t>(ctx->bit_rate, INT32_MAX));
     }
     AVDictionary* opts = nullptr;
     av_dict_set(&opts, "preset", "ultrafast", 0);

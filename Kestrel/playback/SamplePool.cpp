@@ -1,5 +1,7 @@
 #include "playback/SamplePool.h"
 
+#include <iterator>
+
 namespace kestrel::playback {
 
 MediaResult SamplePool::Initialize(std::vector<SamplePtr> samples) {
@@ -35,6 +37,13 @@ void SamplePool::Clear() {
     free_.clear();
     pending_ = 0;
     initialized_ = false;
+}
+
+std::vector<SamplePtr> SamplePool::TakeFreeAndClear() {
+    std::vector<SamplePtr> free(std::make_move_iterator(free_.begin()),
+                                std::make_move_iterator(free_.end()));
+    Clear();
+    return free;
 }
 
 } // namespace kestrel::playback

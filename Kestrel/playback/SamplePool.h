@@ -23,6 +23,8 @@ class SamplePool {
     bool IsInitialized() const { return initialized_; }
     // Forgets every sample; those still handed out are no longer counted.
     void Clear();
+    // Clear, handing back the samples that were free.
+    std::vector<SamplePtr> TakeFreeAndClear();
 
   private:
     std::deque<SamplePtr> free_;

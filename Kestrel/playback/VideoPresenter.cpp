@@ -68,10 +68,20 @@ void VideoPresenter::DisplaySize(const VideoFormat& format, int& width, int& hei
         height = static_cast<int>(height * d / n);
 }
 
-MediaResult VideoPresenter::CreateSamples() {
+MediaResult VideoPresenter::CreateSamples(std::vector<SamplePtr> reuse) {
     std::vector<SamplePtr> samples;
     std::lock_guard poolLock(poolLock_);
-    for (int i = 0; i < kPoolSize; ++i) {
+    // Samples of the output size that nothing holds any more are as good as new ones: a
+    // flush (every seek has two) stamps them for the new generation instead of allocating
+    // and clearing whole pictures again.
+    for (SamplePtr& sample : reuse) {
+        if (samples.size() < static_cast<size_t>(kPoolSize) && sample.use_count() == 1 &&
+            sample->Width == outWidth_ && sample->Height == outHeight_) {
+            sample->Token = token_;
+            samples.push_back(std::move(sample));
+        }
+    }
+    while (samples.size() < static_cast<size_t>(kPoolSize)) {
         auto sample = std::make_shared<VideoSample>();
         sample->Allocate(outWidth_, outHeight_);
         sample->Token = token_;
@@ -486,12 +496,13 @@ void VideoPresenter::Flush() {
     endStreaming_ = false;
     if (!format_)
         return;
+    std::vector<SamplePtr> free;
     {
         std::lock_guard poolLock(poolLock_);
         ++token_;
-        pool_.Clear();
+        free = pool_.TakeFreeAndClear();
     }
-    CreateSamples();
+    CreateSamples(std::move(free));
 }
 
 void VideoPresenter::NotifyEvent(int32_t code, int64_t p1, int64_t p2) {

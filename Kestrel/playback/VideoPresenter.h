@@ -122,7 +122,8 @@ class VideoPresenter {
     size_t FreeSampleCount() const;
 
   private:
-    MediaResult CreateSamples();
+    // Fills the pool for the current generation, from `reuse` where it can.
+    MediaResult CreateSamples(std::vector<SamplePtr> reuse = {});
     MediaResult ProcessOutputLoop();
     MediaResult ProcessOutput();
     MediaResult DeliverSample(const SamplePtr& sample, bool repaint);

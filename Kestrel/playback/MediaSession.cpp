@@ -422,6 +422,9 @@ void MediaSession::ExecuteStart(std::optional<int64_t> position) {
     }
     if (audio && audioActive_)
         audio->Start();
+    // Playing at the normal rate needs no more than one decoding thread keeps up with.
+    if (decoder_)
+        decoder_->SetSteady(normalRate_);
     state_ = State::Running;
     events_.Post(Event(MediaEventType::SessionStarted));
 }
@@ -459,6 +462,10 @@ void MediaSession::ExecuteSetRate(bool thin, float rate) {
         presenter->OnClockSetRate(rate);
     if (decoder_)
         decoder_->SetThinning(thin);
+    normalRate_ = rate == 1.0f;
+    // Faster (or backwards) needs the decoder's threads again.
+    if (decoder_ && state_ == State::Running)
+        decoder_->SetSteady(normalRate_);
     // Sound is played at the normal rate only; at any other rate it is left out.
     const bool active = rate == 1.0f;
     if (auto audio = GetAudioRenderer(); audio && active != audioActive_) {

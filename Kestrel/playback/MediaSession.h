@@ -141,6 +141,7 @@ class MediaSession : public PresenterEventSink {
     int videoIndex_ = -1;
     int audioIndex_ = -1;
     bool audioActive_ = true;
+    bool normalRate_ = true;       // the last rate the thread set was 1.0
     std::deque<AVFrame*> pending_; // decoded pictures not yet taken by the mixer
     AVPacket* packet_ = nullptr;
     AVFrame* frame_ = nullptr;

@@ -30,6 +30,7 @@ AVPixelFormat PreferVaapi(AVCodecContext*, const AVPixelFormat* formats) {
 
 VideoDecoder::~VideoDecoder() {
     avcodec_free_context(&codec_);
+    avcodec_free_context(&single_);
     av_buffer_unref(&hardware_);
     av_frame_free(&transfer_);
 }
@@ -56,6 +57,19 @@ MediaResult VideoDecoder::Open(const AVStream* stream, bool hardware) {
     }
     if (avcodec_open2(codec_, codec, nullptr) < 0)
         return kNoDecoder;
+    if (hardware_ == nullptr) {
+        // Without it everything is decoded by the threaded decoder, as before.
+        single_ = avcodec_alloc_context3(codec);
+        if (single_ == nullptr || avcodec_parameters_to_context(single_, stream->codecpar) < 0) {
+            avcodec_free_context(&single_);
+        } else {
+            single_->pkt_timebase = stream->time_base;
+            single_->thread_count = 1;
+            if (avcodec_open2(single_, codec, nullptr) < 0)
+                avcodec_free_context(&single_);
+        }
+    }
+    active_ = codec_;
     stream_ = stream;
     const AVRational rate =
         stream->avg_frame_rate.num > 0 ? stream->avg_frame_rate : stream->r_frame_rate;
@@ -64,10 +78,26 @@ MediaResult VideoDecoder::Open(const AVStream* stream, bool hardware) {
     return kOk;
 }
 
+void VideoDecoder::SwitchAtKeyFrame(const AVPacket* packet) {
+    if (single_ == nullptr || retiring_ != nullptr || packet == nullptr ||
+        (packet->flags & AV_PKT_FLAG_KEY) == 0) {
+        return;
+    }
+    AVCodecContext* wanted = steady_ ? single_ : codec_;
+    if (wanted == active_)
+        return;
+    // The old decoder gives out what it still holds before the new one's first picture.
+    avcodec_send_packet(active_, nullptr);
+    retiring_ = active_;
+    active_ = wanted;
+    avcodec_flush_buffers(active_);
+}
+
 MediaResult VideoDecoder::Send(const AVPacket* packet) {
-    if (codec_ == nullptr)
+    if (active_ == nullptr)
         return kUnexpected;
-    const int err = avcodec_send_packet(codec_, packet);
+    SwitchAtKeyFrame(packet);
+    const int err = avcodec_send_packet(active_, packet);
     if (err == AVERROR(EAGAIN))
         return kNotAccepting;
     // A damaged picture is skipped; the stream goes on with the next one.
@@ -75,9 +105,16 @@ MediaResult VideoDecoder::Send(const AVPacket* packet) {
 }
 
 MediaResult VideoDecoder::Receive(AVFrame* frame) {
-    if (codec_ == nullptr)
+    if (active_ == nullptr)
         return kUnexpected;
-    const int err = avcodec_receive_frame(codec_, frame);
+    if (retiring_ != nullptr) {
+        if (avcodec_receive_frame(retiring_, frame) == 0)
+            return kOk;
+        // Drained (or failed): it is ready for the next time it takes over.
+        avcodec_flush_buffers(retiring_);
+        retiring_ = nullptr;
+    }
+    const int err = avcodec_receive_frame(active_, frame);
     if (err == AVERROR(EAGAIN))
         return kNeedMoreInput;
     if (err == AVERROR_EOF)
@@ -98,11 +135,22 @@ MediaResult VideoDecoder::Receive(AVFrame* frame) {
 void VideoDecoder::Flush() {
     if (codec_ != nullptr)
         avcodec_flush_buffers(codec_);
+    if (single_ != nullptr)
+        avcodec_flush_buffers(single_);
+    retiring_ = nullptr;
+    active_ = codec_;
+    steady_ = false;
 }
 
 void VideoDecoder::SetThinning(bool thin) {
-    if (codec_ != nullptr)
-        codec_->skip_frame = thin ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+    for (AVCodecContext* c : {codec_, single_}) {
+        if (c != nullptr)
+            c->skip_frame = thin ? AVDISCARD_NONREF : AVDISCARD_DEFAULT;
+    }
+}
+
+void VideoDecoder::SetSteady(bool steady) {
+    steady_ = steady;
 }
 
 int64_t VideoDecoder::FrameTime(const AVFrame* frame) const {

@@ -87,12 +87,12 @@ DateTime RecordedLocalTime(const uint8_t* dateDigits, const uint8_t* offsetField
 
 const DateTime& RecordedTimeConverter::Convert(const uint8_t* dateDigits,
                                                const uint8_t* offsetField) {
-    // Fixed-size copies compare in a few instructions, without a call per record.
-    uint8_t key[15];
-    std::memcpy(key, dateDigits, 12);
-    std::memcpy(key + 12, offsetField, 3);
-    if (haveLast_ && std::memcmp(key, lastFields_, sizeof key) == 0) return last_;
-    std::memcpy(lastFields_, key, sizeof key);
+    if (haveLast_ && std::memcmp(dateDigits, lastDigits_, 12) == 0 &&
+        std::memcmp(offsetField, lastOffset_, 3) == 0) {
+        return last_;
+    }
+    std::memcpy(lastDigits_, dateDigits, 12);
+    std::memcpy(lastOffset_, offsetField, 3);
     haveLast_ = true;
     const Fields fields(dateDigits);
     if (!fields.InRange() || !ConvertInHour(fields.Value, offsetField, last_)) {

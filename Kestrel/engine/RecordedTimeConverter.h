@@ -33,7 +33,8 @@ private:
     void LearnHour(int year, int month, int day, int hour);
 
     bool haveLast_ = false;
-    uint8_t lastFields_[15] = {}; // the twelve date digits, then the three offset bytes
+    uint8_t lastDigits_[12] = {};
+    uint8_t lastOffset_[3] = {};
     DateTime last_;
     Hour hour_;
 };

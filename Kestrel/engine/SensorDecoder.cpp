@@ -158,18 +158,22 @@ float Thousandths(const uint8_t* field, size_t width) {
     return Thousandths(field, 5);
 }
 
-[[gnu::always_inline]] inline void FillGps(const uint8_t* record, int32_t index, RecordedTimeConverter& times,
-             const DivisionTables& divisions, GpsSample& gps) {
-    gps.Index = index;
-    gps.Time = 100 * index;
-    gps.Latitude = CoordinateDegrees(record + kLatitude, 9, record[kLatitudeSign]);
-    gps.Longitude = CoordinateDegrees(record + kLongitude, 10, record[kLongitudeSign]);
+// The GPS part of a record, handed as its field values to `make`, which constructs the
+// sample from them where it belongs. A sample constructed empty first is cleared with a
+// string store, which costs more than decoding it.
+template <class Make>
+[[gnu::always_inline]] inline void MakeGps(const uint8_t* record, int32_t index,
+                                           RecordedTimeConverter& times,
+                                           const DivisionTables& divisions, Make&& make) {
+    const double latitude = CoordinateDegrees(record + kLatitude, 9, record[kLatitudeSign]);
+    const double longitude = CoordinateDegrees(record + kLongitude, 10, record[kLongitudeSign]);
     // A damaged record can claim a fix at a place that does not exist; the track, the map and
     // the readouts then treat it as a record without a fix.
-    const bool onEarth = std::fabs(gps.Latitude) <= 90.0 && std::fabs(gps.Longitude) <= 180.0;
-    gps.Valid = record[kGpsStatus] == 'A' && onEarth ? 1 : 0;
-    gps.SpeedKmh = SpeedText(record + kSpeed, divisions);
-    gps.LocalTime = times.Convert(record + kDateTime, record + kTimeOffset);
+    const bool onEarth = std::fabs(latitude) <= 90.0 && std::fabs(longitude) <= 180.0;
+    const int32_t valid = record[kGpsStatus] == 'A' && onEarth ? 1 : 0;
+    make(index, 100 * index, valid, nullptr, nullptr, 0, latitude, longitude,
+         SpeedText(record + kSpeed, divisions), 0.0,
+         times.Convert(record + kDateTime, record + kTimeOffset));
 }
 
 int32_t EventCodeOf(const uint8_t* record) {
@@ -193,19 +197,16 @@ int32_t AxisOf(uint8_t letter) {
     }
 }
 
-[[gnu::always_inline]] inline void FillGSensor(const uint8_t* record, int32_t index, const DivisionTables& divisions,
-                 GSensorSample& g) {
-    g.Index = index;
-    g.Time = 100 * index;
-    g.EventCode = EventCodeOf(record);
-    g.Axis = AxisOf(record[kAxisLetter]);
-    g.WarningFlag = record[kWarningFlag] == 'D' ? 8 : 0;
-    g.X = AccelerationText(record + kAccelX, divisions);
-    g.Y = AccelerationText(record + kAccelY, divisions);
-    g.Z = AccelerationText(record + kAccelZ, divisions);
-    g.CameraByte = record[kCameraByte];
-    g.CameraHigh = record[kCameraNibbles] >> 4;
-    g.CameraLow = record[kCameraNibbles] & 15;
+// The G-sensor part, handed to `make` as MakeGps does.
+template <class Make>
+[[gnu::always_inline]] inline void MakeGSensor(const uint8_t* record, int32_t index,
+                                               const DivisionTables& divisions, Make&& make) {
+    make(index, EventCodeOf(record), record[kWarningFlag] == 'D' ? 8 : 0,
+         AxisOf(record[kAxisLetter]), 100 * index, int32_t{record[kCameraByte]}, nullptr,
+         nullptr, double{AccelerationText(record + kAccelX, divisions)},
+         double{AccelerationText(record + kAccelY, divisions)},
+         double{AccelerationText(record + kAccelZ, divisions)}, record[kCameraNibbles] >> 4,
+         record[kCameraNibbles] & 15);
 }
 
 [[gnu::always_inline]] inline void FillObd(const uint8_t* record, int32_t index, ObdSample& obd) {
@@ -314,13 +315,13 @@ bool DecodeStoredHeader(std::span<const uint8_t> data, RecorderHeader& out) {
 GpsSample DecodeGpsPart(const uint8_t* record, int32_t index) {
     RecordedTimeConverter times;
     GpsSample gps;
-    FillGps(record, index, times, Divisions(), gps);
+    MakeGps(record, index, times, Divisions(), [&](auto... values) { gps = GpsSample(values...); });
     return gps;
 }
 
 GSensorSample DecodeGSensorPart(const uint8_t* record, int32_t index) {
     GSensorSample g;
-    FillGSensor(record, index, Divisions(), g);
+    MakeGSensor(record, index, Divisions(), [&](auto... values) { g = GSensorSample(values...); });
     return g;
 }
 
@@ -350,8 +351,10 @@ bool DecodeRecords(BoxScanner& scanner, std::span<const uint8_t> data, const Sca
     RecordedTimeConverter times;
     const DivisionTables& divisions = Divisions();
     return ForEachRecord(scanner, data, [&](const uint8_t* record, int32_t index) {
-        FillGps(record, index, times, divisions, out.Gps->emplace_back());
-        FillGSensor(record, index, divisions, out.GSensor->emplace_back());
+        MakeGps(record, index, times, divisions,
+                [&](auto... values) { out.Gps->emplace_back(values...); });
+        MakeGSensor(record, index, divisions,
+                    [&](auto... values) { out.GSensor->emplace_back(values...); });
         FillObd(record, index, out.Obd->emplace_back());
     });
 }
@@ -362,7 +365,8 @@ bool DecodeGpsOnly(BoxScanner& scanner, std::span<const uint8_t> data, const Sca
     RecordedTimeConverter times;
     const DivisionTables& divisions = Divisions();
     return ForEachRecord(scanner, data, [&](const uint8_t* record, int32_t index) {
-        FillGps(record, index, times, divisions, out.Gps->emplace_back());
+        MakeGps(record, index, times, divisions,
+                [&](auto... values) { out.Gps->emplace_back(values...); });
     });
 }
 

@@ -80,7 +80,8 @@ bool Digit(uint8_t c, uint32_t& value) {
 
 // Degrees from a ddmm.mmmm value whose whole degrees are `hundreds`; the rest are minutes.
 // value - 100 × hundreds is exact at the sizes this is used for, so it equals fmod(value, 100).
-[[gnu::always_inline]] inline double DegreesAndMinutes(double value, int64_t hundreds, uint8_t signByte) {
+[[gnu::always_inline]] inline double DegreesAndMinutes(double value, int64_t hundreds,
+                                                      uint8_t signByte) {
     const double minutes = value - static_cast<double>(hundreds * 100);
     const double degrees = static_cast<double>(hundreds) + minutes / 60.0;
     return signByte != 0 ? degrees : -degrees;
@@ -96,7 +97,8 @@ double SignedDegrees(double value, uint8_t signByte) {
 }
 
 // A ddmm.mmmm latitude (width 9) or dddmm.mmmm longitude (width 10) as signed degrees.
-[[gnu::always_inline]] inline double CoordinateDegrees(const uint8_t* field, size_t width, uint8_t signByte) {
+[[gnu::always_inline]] inline double CoordinateDegrees(const uint8_t* field, size_t width,
+                                                      uint8_t signByte) {
     uint32_t head = 0;
     uint32_t whole = 0;
     uint32_t fraction = 0;
@@ -131,7 +133,8 @@ const DivisionTables& Divisions() {
 }
 
 // The four characters of the speed: dddd or dd.d.
-[[gnu::always_inline]] inline double SpeedText(const uint8_t* field, const DivisionTables& divisions) {
+[[gnu::always_inline]] inline double SpeedText(const uint8_t* field,
+                                              const DivisionTables& divisions) {
     uint32_t value = 0;
     if (FourDigits(field, value)) return static_cast<double>(value);
     uint32_t tens = 0, ones = 0, tenths = 0;
@@ -148,7 +151,8 @@ float Thousandths(const uint8_t* field, size_t width) {
 }
 
 // The five characters of an acceleration, usually a sign and four digits, in G.
-[[gnu::always_inline]] inline float AccelerationText(const uint8_t* field, const DivisionTables& divisions) {
+[[gnu::always_inline]] inline float AccelerationText(const uint8_t* field,
+                                                    const DivisionTables& divisions) {
     uint32_t value = 0;
     if ((field[0] == '+' || field[0] == '-') && FourDigits(field + 1, value)) {
         // Rounding is symmetric: the negative quotient is the positive one negated.

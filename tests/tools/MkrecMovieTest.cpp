@@ -322,7 +322,8 @@ TEST(MkrecMovieKinds, DenseMovieHasTheAskedRateAndItsFrameNumbers) {
     const RunResult r = Mkrec({"movie", movie.string(), "--seconds", "2", "--size", "320x180",
                                "--gop", "10", "--no-audio", "--dense"});
     ASSERT_EQ(0, r.exitCode) << r.err;
-    const double bitsPerSecond = static_cast<double>(Find(ReadFile(movie), {"mdat"}).Size) * 8.0 / 2.0;
+    const double bitsPerSecond =
+        static_cast<double>(Find(ReadFile(movie), {"mdat"}).Size) * 8.0 / 2.0;
     const double asked = kDenseBitsPerPixel * 320 * 180 * 30;
     EXPECT_GT(bitsPerSecond, 0.7 * asked);
     EXPECT_LT(bitsPerSecond, 1.3 * asked);

@@ -150,7 +150,8 @@ VideoTrackData EncodeVideo(const VideoSettings& s) {
     ctx->flags |= AV_CODEC_FLAG_GLOBAL_HEADER | AV_CODEC_FLAG_CLOSED_GOP;
     if (s.Dense) {
         // Noise takes whatever it is given; a target rate keeps the movie at the density asked.
-        ctx->bit_rate = static_cast<int64_t>(kDenseBitsPerPixel * s.Width * s.Height * 90000.0 / s.SttsDelta);
+        ctx->bit_rate =
+            static_cast<int64_t>(kDenseBitsPerPixel * s.Width * s.Height * 90000.0 / s.SttsDelta);
         // A one-second buffer holds short movies near the rate too, where the average alone
         // would overshoot.
         ctx->rc_max_rate = ctx->bit_rate;
@@ -182,11 +183,13 @@ VideoTrackData EncodeVideo(const VideoSettings& s) {
         track.Samples.push_back({AnnexBToLengthPrefixed(p.data, static_cast<size_t>(p.size)),
                                  (p.flags & AV_PKT_FLAG_KEY) != 0});
     };
-    const std::optional<DenseScene> dense = s.Dense ? std::optional<DenseScene>(std::in_place, s.Width, s.Height) : std::nullopt;
+    std::optional<DenseScene> dense;
+    if (s.Dense) dense.emplace(s.Width, s.Height);
     for (int i = 0; i < s.Frames; ++i) {
         if (const int err = av_frame_make_writable(frame.get()); err < 0) Fail("out of memory", err);
-        const PicturePlanes planes{frame->data[0],     frame->data[1],     frame->data[2], frame->linesize[0],
-                                   frame->linesize[1], frame->linesize[2], s.Width,        s.Height};
+        const PicturePlanes planes{frame->data[0],     frame->data[1],     frame->data[2],
+                                   frame->linesize[0], frame->linesize[1], frame->linesize[2],
+                                   s.Width,            s.Height};
         if (dense) {
             dense->Paint(planes, i, s.SceneStart + i);
         } else {

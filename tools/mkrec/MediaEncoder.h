@@ -19,7 +19,7 @@ struct VideoSettings {
     int Gop = 30;          // a key frame every Gop frames, closed GOPs, no B-frames
     int SttsDelta = 3000;  // frame duration in 1/90000 s
     int SceneStart = 0;    // frames of the drive before this movie: the background goes on
-    bool Dense = false;    // moving noise at a fixed bit rate (DenseScene) instead of the calm scene
+    bool Dense = false;    // moving noise at a fixed bit rate (DenseScene), not the calm scene
 };
 
 struct VideoTrackData {

@@ -543,10 +543,16 @@ void MediaSession::DecodeNext() {
         return;
     }
     if (packet_->stream_index == videoIndex_ && decoder_) {
-        decoder_->Send(packet_);
-        while (decoder_->Receive(frame_) == kOk) {
-            pending_.push_back(av_frame_clone(frame_));
-            av_frame_unref(frame_);
+        // A decoder that still holds pictures may refuse the packet: take them out and offer
+        // it once more, so that no picture of the stream is lost.
+        for (int offer = 0; offer < 2; ++offer) {
+            const MediaResult sent = decoder_->Send(packet_);
+            while (decoder_->Receive(frame_) == kOk) {
+                pending_.push_back(av_frame_clone(frame_));
+                av_frame_unref(frame_);
+            }
+            if (sent != kNotAccepting)
+                break;
         }
     } else if (packet_->stream_index == audioIndex_ && audioActive_) {
         if (auto audio = GetAudioRenderer())

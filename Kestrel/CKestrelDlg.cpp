@@ -996,7 +996,7 @@ void CKestrelDlg::timerEvent(QTimerEvent* event) {
 
 // ---- Window ----
 
-void CKestrelDlg::paintEvent(QPaintEvent*) {
+void CKestrelDlg::paintEvent(QPaintEvent* event) {
     const qreal dpr = devicePixelRatioF();
     const QPixmap* background = bank_.Picture(pictures::kBackground);
     if (background && scaledBackground_.size() != size() * dpr) {
@@ -1006,15 +1006,23 @@ void CKestrelDlg::paintEvent(QPaintEvent*) {
     }
     surface_.EnsureSize(size());
     {
+        // Only what needs painting is drawn again: the slider and the strip ask for a small
+        // part of the window with every shown frame while the movie plays.
+        const QRect dirty = event->rect();
         QPainter s(&surface_.Bitmap());
+        s.setClipRegion(event->region());
         if (background)
-            s.drawPixmap(0, 0, scaledBackground_);
+            s.drawPixmap(dirty.topLeft(), scaledBackground_,
+                         QRectF(QPointF(dirty.topLeft()) * dpr, QSizeF(dirty.size()) * dpr));
         else
-            s.fillRect(rect(), Qt::black);
+            s.fillRect(dirty, Qt::black);
+        const QRect title(10, 4, 390, 26);
         if (!fullScreen_) {
             surface_.ApplyTextStyle(s);
-            s.drawText(QRect(10, 4, 390, 26), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                       QString::fromUtf8(kTitle));
+            if (dirty.intersects(title)) {
+                s.drawText(title, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                           QString::fromUtf8(kTitle));
+            }
             // The large size has no information window: its readouts run along the bottom.
             if (displaySize_ == SizeLarge) {
                 infoPanel_->DrawLarge(s, rect());

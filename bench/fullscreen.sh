@@ -14,5 +14,7 @@ if [ ! -x "$exe" ]; then
     echo "fullscreen.sh: $exe is missing; build the project (with Qt 6) first" >&2
     exit 1
 fi
-SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} TZ=${TZ:-Asia/Tokyo} \
+# The map asks a closed port on the loopback address for its tiles, never the internet.
+KESTREL_TILE_URL='http://127.0.0.1:9/{z}/{x}/{y}.png' \
+    SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} TZ=${TZ:-Asia/Tokyo} \
     xvfb-run -a -s "-screen 0 1920x1080x24 -dpi 96" "$exe" "$rounds"

@@ -2,11 +2,14 @@
 // window (run on an X server; the driver bench/ui-stall.sh uses a virtual one). A 5 ms timer
 // on that thread records the longest gap between two of its ticks while the viewer, on a
 // generated card, opens a recording, plays it, pauses and goes back to frame 0, seeks,
-// steps to the next recording and changes its size. Prints the worst gap of each step and
-// of the whole run.
+// steps to the next recording and changes its size, with the map shown (its tiles from a
+// server on 127.0.0.1 inside the benchmark). Prints the worst gap of each step and of the
+// whole run.
 // Usage: viewer_ui_stall [DIR]   (DIR: where to make the card; a temporary folder otherwise)
+#include "BenchTileServer.h"
 #include "CKestrelDlg.h"
 #include "ViewerBenchSupport.h"
+#include "map/WebEngineRuntime.h"
 #include "mkrec/CardMaker.h"
 #include "sources/CFilerContainerDlg.h"
 // The transport's open state became queries when the controller was split by role; the
@@ -80,6 +83,7 @@ bool Loaded(CKestrelDlg& window, int row) {
 } // namespace
 
 int main(int argc, char** argv) {
+    kestrel::WebEngineRuntime::PrepareProcess();
     QApplication app(argc, argv);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     const fs::path base =
@@ -96,6 +100,8 @@ int main(int argc, char** argv) {
     options.Start = {2024, 5, 1, 10, 0, 0}; // one day folder
     kestrel::mkrec::MakeCard(options, card);
 
+    kestrel::bench::BenchTileServer tiles;
+    qputenv("KESTREL_TILE_URL", tiles.Template().toUtf8());
     double worst = 0.0;
     int code = 0;
     {
@@ -107,6 +113,13 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "viewer_ui_stall: the card did not open\n");
             return 1;
         }
+        // The map's page is made and shows its tiles before the steps are timed.
+        const bool mapShown = PumpUntil(
+            [&] {
+                return window.MapWindow() && window.MapWindow()->isVisible() && tiles.Tiles() > 0;
+            },
+            20000);
+        std::printf("map %s, %d tiles served\n", mapShown ? "shown" : "NOT shown", tiles.Tiles());
         RunFor(500);
 
         GapRecorder gaps;

@@ -28,14 +28,14 @@ struct VideoPicture {
     const uint8_t* Pixels = nullptr;
     int Width = 0;
     int Height = 0;
-    int Stride = 0;       // bytes from one row to the next
-    int64_t Time = 0;     // the picture's media time, 100 ns units
+    int Stride = 0;   // bytes from one row to the next
+    int64_t Time = 0; // the picture's media time, 100 ns units
 };
 
 // Every drawing call has a do-nothing default so that a window which only receives
 // messages stays small.
 class VideoWindow : public MessageTarget {
-public:
+  public:
     // Vertical pixels per inch of the screen the window is on.
     virtual int VerticalDpi() const { return 96; }
     // The client area's size; the client rectangle is (0, 0, width, height).
@@ -43,8 +43,17 @@ public:
         width = 0;
         height = 0;
     }
-    // Shows `picture` scaled into `destination` (window pixels, never mirrored: the
-    // player turns the picture itself). Called on the player's presenting thread.
+    // The size in device pixels the window gives a picture placed at `destination`, so that
+    // the player makes each picture at that size once and the window paints it without
+    // resampling; 0 x 0: the picture's own size. Called on the player's threads.
+    virtual void ShownSize(const Rect& destination, int& width, int& height) const {
+        (void)destination;
+        width = 0;
+        height = 0;
+    }
+    // Shows `picture` in `destination` (window pixels, never mirrored: the player turns the
+    // picture itself), scaled only when it is not at the size ShownSize asked for. Called on
+    // the player's presenting thread.
     virtual void PresentPicture(const VideoPicture&, const Rect&) {}
     // Paints `area` black. Called on the engine's thread or the presenting thread.
     virtual void FillBlack(const Rect&) {}

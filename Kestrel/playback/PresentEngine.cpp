@@ -5,6 +5,7 @@
 #include <cstring>
 
 extern "C" {
+#include <libavutil/frame.h>
 #include <libswscale/swscale.h>
 }
 
@@ -28,6 +29,34 @@ void PresentEngine::SetDestinationRect(const Rect& rect) {
 Rect PresentEngine::DestinationRect() const {
     std::lock_guard lock(lock_);
     return destination_;
+}
+
+void PresentEngine::SetNativeSize(int width, int height) {
+    std::lock_guard lock(lock_);
+    nativeWidth_ = width;
+    nativeHeight_ = height;
+}
+
+void PresentEngine::TargetSize(int& width, int& height) const {
+    std::lock_guard lock(lock_);
+    TargetSizeLocked(destination_, width, height);
+}
+
+// Called with the lock held.
+void PresentEngine::TargetSizeLocked(const Rect& destination, int& width, int& height) const {
+    width = 0;
+    height = 0;
+    Rect dest = destination;
+    if (dest.Left > dest.Right)
+        std::swap(dest.Left, dest.Right);
+    if (dest.Top > dest.Bottom)
+        std::swap(dest.Top, dest.Bottom);
+    if (window_ != nullptr && !dest.IsEmpty())
+        window_->ShownSize(dest, width, height);
+    if (width <= 0 || height <= 0) {
+        width = nativeWidth_;
+        height = nativeHeight_;
+    }
 }
 
 void PresentEngine::SetAlphaBitmap(AlphaBitmap bitmap) {
@@ -95,24 +124,35 @@ MediaResult PresentEngine::PresentSample(const VideoSample& sample) {
 
     VideoPicture picture{sample.Pixels.data(), sample.Width, sample.Height, sample.Stride,
                          sample.Time};
+    // A sample made for another placement (the window changed size, a still shown again) is
+    // made again from its frame at the size the window now shows it at.
+    int width = 0;
+    int height = 0;
+    TargetSizeLocked(dest, width, height);
+    if (sample.Source && width > 0 && height > 0 &&
+        (width != sample.Width || height != sample.Height)) {
+        fit_.resize(static_cast<size_t>(width) * static_cast<size_t>(height) * 4);
+        if (converter_.Convert(*sample.Source, width, height, fit_.data(), width * 4))
+            picture = VideoPicture{fit_.data(), width, height, width * 4, sample.Time};
+    }
     if (mirrorX || mirrorY || bitmap_) {
-        const size_t rowBytes = static_cast<size_t>(sample.Width) * 4;
-        scratch_.resize(rowBytes * static_cast<size_t>(sample.Height));
-        for (int y = 0; y < sample.Height; ++y) {
-            const int sy = mirrorY ? sample.Height - 1 - y : y;
-            const uint8_t* src = sample.Pixels.data() + static_cast<size_t>(sy) * sample.Stride;
+        const size_t rowBytes = static_cast<size_t>(picture.Width) * 4;
+        scratch_.resize(rowBytes * static_cast<size_t>(picture.Height));
+        for (int y = 0; y < picture.Height; ++y) {
+            const int sy = mirrorY ? picture.Height - 1 - y : y;
+            const uint8_t* src = picture.Pixels + static_cast<size_t>(sy) * picture.Stride;
             uint8_t* dst = scratch_.data() + static_cast<size_t>(y) * rowBytes;
             if (!mirrorX) {
                 std::memcpy(dst, src, rowBytes);
                 continue;
             }
-            for (int x = 0; x < sample.Width; ++x) {
+            for (int x = 0; x < picture.Width; ++x) {
                 std::memcpy(dst + static_cast<size_t>(x) * 4,
-                            src + static_cast<size_t>(sample.Width - 1 - x) * 4, 4);
+                            src + static_cast<size_t>(picture.Width - 1 - x) * 4, 4);
             }
         }
         if (bitmap_)
-            BlendBitmap(scratch_.data(), sample.Width, sample.Height, static_cast<int>(rowBytes),
+            BlendBitmap(scratch_.data(), picture.Width, picture.Height, static_cast<int>(rowBytes),
                         *bitmap_);
         picture.Pixels = scratch_.data();
         picture.Stride = static_cast<int>(rowBytes);
@@ -126,6 +166,15 @@ MediaResult PresentEngine::CaptureSample(const VideoSample& sample, int width, i
     if (width <= 0 || height <= 0 || sample.Pixels.empty())
         return kInvalidArg;
     out.assign(static_cast<size_t>(width) * static_cast<size_t>(height) * 4, 0);
+    if (sample.Source) {
+        // From the decoded frame: the shown pixels may be smaller than the capture.
+        FrameConverter converter;
+        return converter.Convert(*sample.Source, width, height,
+                                 out.data() + static_cast<size_t>(height - 1) * width * 4,
+                                 -width * 4)
+                   ? kOk
+                   : kFail;
+    }
     SwsContext* sws = sws_getContext(sample.Width, sample.Height, AV_PIX_FMT_BGR0, width, height,
                                      AV_PIX_FMT_BGR0, SWS_BICUBIC, nullptr, nullptr, nullptr);
     if (sws == nullptr)

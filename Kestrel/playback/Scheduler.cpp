@@ -22,6 +22,11 @@ Scheduler::Decision Scheduler::Decide(int64_t sampleTime, int64_t clockTime, flo
     return {false, std::max<int64_t>(1, static_cast<int64_t>(ms))};
 }
 
+bool Scheduler::IsLate(int64_t sampleTime, int64_t clockTime, float rate, int64_t frameDuration) {
+    const int64_t behind = rate < 0.0f ? sampleTime - clockTime : clockTime - sampleTime;
+    return rate != 0.0f && behind > frameDuration;
+}
+
 Scheduler::Scheduler(PresentCallback present) : present_(std::move(present)) {}
 
 Scheduler::~Scheduler() {
@@ -120,6 +125,11 @@ size_t Scheduler::QueuedCount() const {
     return queue_.size();
 }
 
+int64_t Scheduler::LateCount() const {
+    std::lock_guard lock(lock_);
+    return late_;
+}
+
 void Scheduler::PostMessage(Message message) {
     std::lock_guard lock(lock_);
     messages_.push_back(message);
@@ -176,11 +186,14 @@ MediaResult Scheduler::ProcessSamplesInQueue(int64_t& waitMs) {
                 return kOk;
             sample = queue_.front();
             if (clock_ != nullptr) {
-                const Decision d = Decide(sample->Time, clock_->GetTime(), rate_, quarterFrame_);
+                const int64_t now = clock_->GetTime();
+                const Decision d = Decide(sample->Time, now, rate_, quarterFrame_);
                 if (!d.PresentNow) {
                     waitMs = d.WaitMs;
                     return kOk;
                 }
+                if (IsLate(sample->Time, now, rate_, frameDuration_))
+                    ++late_;
             }
             queue_.pop_front();
         }

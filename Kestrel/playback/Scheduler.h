@@ -28,6 +28,10 @@ class Scheduler {
     // presented now; an earlier one waits until it is three quarters of a frame ahead,
     // scaled by the rate. At a negative rate time runs the other way.
     static Decision Decide(int64_t sampleTime, int64_t clockTime, float rate, int64_t quarterFrame);
+    // A sample presented when the running clock has passed its end (more than one frame
+    // after its time, in the clock's direction) is late. A clock standing still is never
+    // late.
+    static bool IsLate(int64_t sampleTime, int64_t clockTime, float rate, int64_t frameDuration);
 
     explicit Scheduler(PresentCallback present);
     ~Scheduler();
@@ -54,6 +58,9 @@ class Scheduler {
     // Empties the queue and returns when the thread has done so.
     MediaResult Flush();
     size_t QueuedCount() const;
+    // Samples presented from the queue after the clock had passed their end (more than one
+    // frame late), since the scheduler was made.
+    int64_t LateCount() const;
 
   private:
     enum class Message { Terminate, Schedule, Flush };
@@ -74,6 +81,7 @@ class Scheduler {
     std::deque<SamplePtr> queue_;
     std::deque<Message> messages_;
     uint64_t flushesDone_ = 0;
+    int64_t late_ = 0;
     int64_t frameDuration_ = 333333;
     int64_t quarterFrame_ = 83333;
     float rate_ = 1.0f;

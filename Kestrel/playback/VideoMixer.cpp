@@ -2,7 +2,6 @@
 
 extern "C" {
 #include <libavutil/frame.h>
-#include <libswscale/swscale.h>
 }
 
 namespace kestrel::playback {
@@ -11,7 +10,6 @@ VideoMixer::VideoMixer() : frame_(av_frame_alloc()) {}
 
 VideoMixer::~VideoMixer() {
     av_frame_free(&frame_);
-    sws_freeContext(sws_);
 }
 
 void VideoMixer::SetOutputSize(int width, int height) {
@@ -39,27 +37,33 @@ MediaResult VideoMixer::ProcessInput(const AVFrame* frame, int64_t time, int64_t
     return kOk;
 }
 
-MediaResult VideoMixer::ProcessOutput(VideoSample& sample) {
+MediaResult VideoMixer::ProcessOutput(VideoSample& sample, int width, int height) {
     {
         std::lock_guard lock(lock_);
         if (!holding_)
             return kNeedMoreInput;
-        if (outWidth_ <= 0 || outHeight_ <= 0)
-            return kInvalidMediaType;
-        if (sample.Width != outWidth_ || sample.Height != outHeight_) {
-            sample.Allocate(outWidth_, outHeight_);
+        if (width <= 0 || height <= 0) {
+            width = outWidth_;
+            height = outHeight_;
         }
-        sws_ = sws_getCachedContext(
-            sws_, frame_->width, frame_->height, static_cast<AVPixelFormat>(frame_->format),
-            outWidth_, outHeight_, AV_PIX_FMT_BGR0, SWS_BILINEAR, nullptr, nullptr, nullptr);
-        if (sws_ == nullptr)
+        if (width <= 0 || height <= 0)
             return kInvalidMediaType;
-        uint8_t* dst[4] = {sample.Pixels.data(), nullptr, nullptr, nullptr};
-        const int dstStride[4] = {sample.Stride, 0, 0, 0};
-        sws_scale(sws_, frame_->data, frame_->linesize, 0, frame_->height, dst, dstStride);
+        if (sample.Width != width || sample.Height != height)
+            sample.Allocate(width, height);
+        if (!converter_.Convert(*frame_, width, height, sample.Pixels.data(), sample.Stride))
+            return kInvalidMediaType;
+        // The sample keeps the frame: a capture is made from it at the movie's own size and a
+        // picture placed anew is made again from it, never from the smaller pixels.
+        AVFrame* source = av_frame_alloc();
+        if (source == nullptr)
+            return kOutOfMemory;
+        av_frame_move_ref(source, frame_);
+        sample.Source = std::shared_ptr<const AVFrame>(source, [](const AVFrame* f) {
+            AVFrame* owned = const_cast<AVFrame*>(f);
+            av_frame_free(&owned);
+        });
         sample.Time = time_;
         sample.Duration = duration_;
-        av_frame_unref(frame_);
         holding_ = false;
     }
     Wake();

@@ -105,6 +105,7 @@ MediaResult VideoPresenter::SetMediaType(const VideoFormat& format) {
     }
     format_ = format;
     DisplaySize(format, outWidth_, outHeight_);
+    presentEngine_.SetNativeSize(outWidth_, outHeight_);
     if (mixer_ != nullptr)
         mixer_->SetOutputSize(outWidth_, outHeight_);
     const MediaResult r = CreateSamples();
@@ -308,6 +309,10 @@ uint32_t VideoPresenter::Token() const {
     return token_;
 }
 
+int64_t VideoPresenter::LatePictureCount() const {
+    return scheduler_.LateCount();
+}
+
 size_t VideoPresenter::FreeSampleCount() const {
     std::lock_guard lock(poolLock_);
     return pool_.FreeCount();
@@ -342,7 +347,11 @@ MediaResult VideoPresenter::ProcessOutput() {
             return kFalse; // no free sample: wait for one
     }
     const int64_t before = clock_ != nullptr ? clock_->GetTime() : 0;
-    const MediaResult r = mixer_->ProcessOutput(*sample);
+    // Made at the size the window shows it at: scaled once, here, with the colour conversion.
+    int width = 0;
+    int height = 0;
+    presentEngine_.TargetSize(width, height);
+    const MediaResult r = mixer_->ProcessOutput(*sample, width, height);
     if (Failed(r)) {
         std::lock_guard poolLock(poolLock_);
         pool_.ReturnSample(std::move(sample));

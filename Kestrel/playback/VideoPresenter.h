@@ -120,6 +120,9 @@ class VideoPresenter {
     FrameStep GetFrameStepState() const;
     uint32_t Token() const;
     size_t FreeSampleCount() const;
+    // Pictures shown more than one picture's duration after their time while the clock ran,
+    // since the presenter was made.
+    int64_t LatePictureCount() const;
 
   private:
     // Fills the pool for the current generation, from `reuse` where it can.

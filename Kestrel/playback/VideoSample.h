@@ -1,9 +1,13 @@
 #pragma once
-// One video surface of the presenter's pool: a picture buffer at the output size, the
-// media time and duration of the frame it holds, and the pool generation it belongs to.
+// One video surface of the presenter's pool: a picture buffer at the size the window shows it
+// at, the decoded frame it was made from (for a capture at the movie's own size and for a
+// picture placed anew), the media time and duration of the frame it holds, and the pool
+// generation it belongs to.
 #include <cstdint>
 #include <memory>
 #include <vector>
+
+struct AVFrame;
 
 namespace kestrel::playback {
 
@@ -15,6 +19,8 @@ struct VideoSample {
     int64_t Time = 0;     // 100 ns
     int64_t Duration = 0; // 100 ns
     uint32_t Token = 0;   // the pool generation that made it
+    // The decoded frame the pixels were made from; none before the first conversion.
+    std::shared_ptr<const AVFrame> Source;
 
     void Allocate(int width, int height) {
         Width = width;

@@ -30,6 +30,10 @@ void CMovieStatic::ClientSize(int& width, int& height) const {
     height = height_.load();
 }
 
+void CMovieStatic::ShownSize(const Rect& destination, int& width, int& height) const {
+    pictures_.ShownSize(destination, QSize(width_.load(), height_.load()), width, height);
+}
+
 void CMovieStatic::PresentPicture(const VideoPicture& picture, const Rect& destination) {
     pictures_.Store(picture, destination);
     RequestRepaint();

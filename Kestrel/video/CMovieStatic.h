@@ -35,6 +35,8 @@ class CMovieStatic : public QWidget, public VideoWindow {
     int VerticalDpi() const override { return verticalDpi_; }
     // The size as of the last resize; any thread.
     void ClientSize(int& width, int& height) const override;
+    // The size the picture is made at for `destination` on this surface; any thread.
+    void ShownSize(const Rect& destination, int& width, int& height) const override;
     // Keeps the picture and asks for a repaint on the window's own thread; any thread.
     void PresentPicture(const VideoPicture& picture, const Rect& destination) override;
     void FillBlack(const Rect& area) override;

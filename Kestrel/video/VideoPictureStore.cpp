@@ -2,9 +2,24 @@
 
 #include <QPainter>
 
-#include <cmath>
-
 namespace kestrel {
+
+void VideoPictureStore::ShownSize(const Rect& destination, const QSize& client, int& width,
+                                  int& height) const {
+    width = 0;
+    height = 0;
+    const QRect placed(destination.Left, destination.Top, destination.Width(),
+                       destination.Height());
+    if (placed.isEmpty() || !QRect(QPoint(0, 0), client).contains(placed))
+        return;
+    qreal ratio = 1.0;
+    {
+        std::lock_guard guard(lock_);
+        ratio = ratio_;
+    }
+    width = qRound(placed.width() * ratio);
+    height = qRound(placed.height() * ratio);
+}
 
 void VideoPictureStore::Store(const VideoPicture& picture, const Rect& destination) {
     if (!picture.Pixels || picture.Width <= 0 || picture.Height <= 0 ||
@@ -15,17 +30,7 @@ void VideoPictureStore::Store(const VideoPicture& picture, const Rect& destinati
     // green, red, unused is Qt's RGB32 on a little-endian machine.
     const QImage view(picture.Pixels, picture.Width, picture.Height, picture.Stride,
                       QImage::Format_RGB32);
-    qreal ratio = 1.0;
-    {
-        std::lock_guard guard(lock_);
-        ratio = ratio_;
-    }
-    const QSize shown(qRound(std::abs(destination.Width()) * ratio),
-                      qRound(std::abs(destination.Height()) * ratio));
-    QImage copy = shown.width() > 0 && shown.height() > 0 &&
-                          (shown.width() < picture.Width || shown.height() < picture.Height)
-                      ? view.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                      : view.copy();
+    QImage copy = view.copy();
     std::lock_guard guard(lock_);
     picture_ = std::move(copy);
     destination_ =
@@ -68,6 +73,14 @@ void VideoPictureStore::Paint(QPainter& painter, const QRect& client) const {
     const QRegion around = QRegion(client).subtracted(destination);
     for (const QRect& part : around)
         painter.fillRect(part, Qt::black);
+    // A picture made at the size it is shown at is copied to the screen as it is.
+    const QSize shown(qRound(destination.width() * painter.device()->devicePixelRatioF()),
+                      qRound(destination.height() * painter.device()->devicePixelRatioF()));
+    if (picture.size() == shown) {
+        picture.setDevicePixelRatio(painter.device()->devicePixelRatioF());
+        painter.drawImage(destination.topLeft(), picture);
+        return;
+    }
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.drawImage(destination, picture);
 }

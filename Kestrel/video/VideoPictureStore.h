@@ -1,8 +1,9 @@
 #pragma once
 // The picture the video surface shows: the player's presenting thread hands each finished
-// picture over under a small lock; the surface paints the newest one on its own thread. A
-// picture larger than its place is kept at the size it is shown at, so that neither the
-// copy nor the painting handles more pixels than the screen gets.
+// picture over under a small lock; the surface paints the newest one on its own thread. The
+// player makes each picture at the size it is shown at (ShownSize), so that the painting is
+// a plain copy to the screen; only a picture of another size (a zoomed one, larger than the
+// surface) is scaled while painting.
 #include "platform/VideoWindow.h"
 
 #include <QImage>
@@ -17,7 +18,11 @@ namespace kestrel {
 
 class VideoPictureStore {
   public:
-    // Keeps a copy of `picture` to be drawn scaled into `destination`. Any thread.
+    // The size in device pixels a picture placed at `destination` is shown at on a surface of
+    // `client` size: the destination's when it lies within the surface; 0 x 0 (the picture's
+    // own size) for a zoomed picture reaching past the surface's edges. Any thread.
+    void ShownSize(const Rect& destination, const QSize& client, int& width, int& height) const;
+    // Keeps a copy of `picture` to be drawn into `destination`. Any thread.
     void Store(const VideoPicture& picture, const Rect& destination);
     // Device pixels per window pixel of the surface's screen. Any thread.
     void SetPixelRatio(qreal ratio);

@@ -6,6 +6,7 @@
 
 #include <turbojpeg.h>
 
+#include <atomic>
 #include <fstream>
 #include <iterator>
 #include <thread>
@@ -36,6 +37,11 @@ DecodedJpeg DecodeJpeg(const std::filesystem::path& path) {
     }
     tjDestroy(handle);
     return out;
+}
+
+std::string ReadAll(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 class FrameAccuracy : public ::testing::Test {
@@ -141,6 +147,64 @@ TEST_F(FrameAccuracy, SaveJpegAndTheFrameCommandWriteThePictureOfTheFrameAtTheMo
         EXPECT_EQ(320, written.Width);
         EXPECT_EQ(180, written.Height);
         EXPECT_EQ(PictureOfFrame(frame), written.Pattern);
+    }
+}
+
+// A window that shows its pictures at a size of its choosing, as the video surface does.
+class SizedWindow : public PatternWindow {
+  public:
+    void ShownSize(const Rect&, int& width, int& height) const override {
+        width = width_;
+        height = height_;
+    }
+    void SetShownSize(int width, int height) {
+        width_ = width;
+        height_ = height;
+    }
+
+  private:
+    // Too small for the frame pattern to be read from.
+    std::atomic<int> width_{32};
+    std::atomic<int> height_{18};
+};
+
+TEST_F(FrameAccuracy, PicturesAreMadeAtTheShownSizeAndSavedAtTheMoviesSize) {
+    BasicEnginePlayer<SizedWindow> player;
+    ASSERT_TRUE(player.Open(movie_));
+    ASSERT_TRUE(player.Seek(45));
+    int width = 0;
+    int height = 0;
+    Rect destination;
+    player.window.LastPixels(width, height, destination);
+    EXPECT_EQ(32, width);
+    EXPECT_EQ(18, height);
+
+    // The snapshot is made from the decoded frame, not from the smaller picture: the same
+    // file as a window that takes the pictures at the movie's size saves.
+    const std::filesystem::path snapshot = *folder_ / "shown-smaller.jpg";
+    ASSERT_TRUE(SaveJpeg(player.ctx, snapshot));
+    const DecodedJpeg saved = DecodeJpeg(snapshot);
+    EXPECT_EQ(320, saved.Width);
+    EXPECT_EQ(180, saved.Height);
+    EXPECT_EQ(PictureOfFrame(45), saved.Pattern);
+    {
+        EnginePlayer whole;
+        ASSERT_TRUE(whole.Open(movie_));
+        ASSERT_TRUE(whole.Seek(45));
+        const std::filesystem::path reference = *folder_ / "shown-whole.jpg";
+        ASSERT_TRUE(SaveJpeg(whole.ctx, reference));
+        EXPECT_EQ(ReadAll(reference), ReadAll(snapshot));
+    }
+
+    // Shown at another size, the picture on display is made again at that size from its
+    // frame, larger than the movie too.
+    for (const auto& [w, h] : {std::pair{240, 135}, std::pair{480, 270}}) {
+        player.window.SetShownSize(w, h);
+        ASSERT_TRUE(Refresh(player.ctx));
+        player.window.LastPixels(width, height, destination);
+        EXPECT_EQ(w, width);
+        EXPECT_EQ(h, height);
+        EXPECT_EQ(PictureOfFrame(45), player.window.LastPattern());
     }
 }
 

@@ -98,20 +98,21 @@ inline int PictureOfFrame(int64_t frame) {
     return static_cast<int>(frame * 30 * 30 / 1000);
 }
 
-// One engine on a PatternWindow, ready as the main window makes it.
-class EnginePlayer {
+// One engine on a PatternWindow (or a window made from one), ready as the main window makes
+// it.
+template <class Window> class BasicEnginePlayer {
   public:
-    EnginePlayer() {
+    BasicEnginePlayer() {
         ok_ = Init(ctx, &window, "メイリオ") != 0;
         ctx.Ready = 1;
     }
-    ~EnginePlayer() {
+    ~BasicEnginePlayer() {
         CloseMovie(ctx);
         ctx.Ready = 0;
         Shutdown(ctx);
     }
-    EnginePlayer(const EnginePlayer&) = delete;
-    EnginePlayer& operator=(const EnginePlayer&) = delete;
+    BasicEnginePlayer(const BasicEnginePlayer&) = delete;
+    BasicEnginePlayer& operator=(const BasicEnginePlayer&) = delete;
 
     // OpenMovie, the ready message, and the picture placed over the whole window as the
     // main window does after opening.
@@ -143,11 +144,13 @@ class EnginePlayer {
         return ::testing::AssertionSuccess();
     }
 
-    PatternWindow window;
+    Window window;
     EngineContext ctx;
 
   private:
     bool ok_ = false;
 };
+
+using EnginePlayer = BasicEnginePlayer<PatternWindow>;
 
 } // namespace kestrel::testing

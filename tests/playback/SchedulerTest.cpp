@@ -37,6 +37,42 @@ TEST(Scheduler, DecidesByQuarterFramesOfA30FpsStream) {
     EXPECT_EQ(333'333, scheduler.FrameDuration());
 }
 
+TEST(Scheduler, CountsAPictureLateOnlyWhenTheClockHasPassedItsEnd) {
+    constexpr int64_t frame = 333'333;
+    const struct {
+        const char* What;
+        int64_t Sample, Clock;
+        float Rate;
+        bool Late;
+    } cases[] = {
+        {"on time", 0, 0, 1.0f, false},
+        {"within its own duration", 0, frame, 1.0f, false},
+        {"past its end", 0, frame + 1, 1.0f, true},
+        {"ahead of the clock", 2 * frame, 0, 1.0f, false},
+        {"backwards: past its end", 2 * frame, frame - 1, -1.0f, true},
+        {"backwards: ahead", 0, frame * 3, -1.0f, false},
+        {"scrubbing is never late", 0, 100 * frame, 0.0f, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.Late, Scheduler::IsLate(c.Sample, c.Clock, c.Rate, frame)) << c.What;
+
+    // Through the queue: a sample 100 ms behind the running clock counts, one shown at once
+    // (a still) does not.
+    Scheduler scheduler([](const SamplePtr&) { return kOk; });
+    scheduler.SetFrameRate(30, 1);
+    PresentationClock clock;
+    clock.Start(0);
+    ASSERT_EQ(kOk, scheduler.StartScheduler(&clock));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    auto late = std::make_shared<VideoSample>();
+    ASSERT_EQ(kOk, scheduler.ScheduleSample(late, true));
+    ASSERT_EQ(kOk, scheduler.ScheduleSample(late, false));
+    for (int i = 0; i < 200 && scheduler.QueuedCount() > 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_EQ(1, scheduler.LateCount());
+    scheduler.StopScheduler();
+}
+
 TEST(Scheduler, PresentsQueuedSamplesWhenTheyAreDueAndFlushDropsTheRest) {
     std::vector<int64_t> presented;
     std::mutex lock;

@@ -1,5 +1,6 @@
 // The video surface on its own: single clicks told from double clicks by the system's
-// double-click time, the context menu request, the zoom cursor and the black without a movie.
+// double-click time, the context menu request, the zoom cursor, the black without a movie and
+// the size it asks its pictures to be made at.
 #include "AppTestSupport.h"
 #include "video/CMovieStatic.h"
 #include "video/VideoSurfaceHandler.h"
@@ -124,6 +125,40 @@ TEST_F(MovieSurface, WithoutAMovieTheStoredPictureIsNotShown) {
     EXPECT_EQ(surface.grab().toImage().pixelColor(300, 200), QColor(Qt::white));
     handler.Movie = false;
     EXPECT_EQ(surface.grab().toImage().pixelColor(300, 200), QColor(Qt::black));
+}
+
+TEST_F(MovieSurface, PicturesAreAskedForAtTheirPlacesSizeAndPaintedPixelForPixel) {
+    const struct {
+        const char* What;
+        Rect Destination;
+        int Width, Height;
+    } cases[] = {
+        {"letter box inside", Rect{10, 20, 330, 200}, 320, 180},
+        {"the whole surface", Rect{0, 0, 656, 373}, 656, 373},
+        {"zoomed past the edges: its own size", Rect{-100, -50, 1212, 696}, 0, 0},
+        {"no area", Rect{10, 10, 10, 50}, 0, 0},
+    };
+    for (const auto& c : cases) {
+        int width = -1;
+        int height = -1;
+        surface.ShownSize(c.Destination, width, height);
+        EXPECT_EQ(c.Width, width) << c.What;
+        EXPECT_EQ(c.Height, height) << c.What;
+    }
+
+    // One-pixel stripes survive only a copy: any resampling would grey them.
+    QImage stripes(320, 180, QImage::Format_RGB32);
+    for (int y = 0; y < stripes.height(); ++y) {
+        for (int x = 0; x < stripes.width(); ++x)
+            stripes.setPixel(x, y, (x + y) % 2 ? 0xFFFFFFFF : 0xFF203040);
+    }
+    surface.PresentPicture(
+        VideoPicture{stripes.constBits(), 320, 180, static_cast<int>(stripes.bytesPerLine()), 0},
+        Rect{10, 20, 330, 200});
+    QApplication::processEvents();
+    const QImage shown = surface.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(stripes, shown.copy(10, 20, 320, 180));
+    EXPECT_EQ(QColor(Qt::black), shown.pixelColor(5, 100)); // black around it
 }
 
 } // namespace

@@ -22,10 +22,14 @@ trap 'rm -f "$out"' EXIT
 
 # Tiles come from the loopback address only: a closed port unless a run serves its own.
 export KESTREL_TILE_URL='http://127.0.0.1:9/{z}/{x}/{y}.png'
+failed=0
 for mode in click engine nodata views map; do
-    SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} TZ=${TZ:-Asia/Tokyo} \
-        xvfb-run -a -s "-screen 0 1920x1080x24 -dpi 96" "$exe" "$mode" | tee -a "$out" |
-        grep -v '^making'
+    if ! SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy} TZ=${TZ:-Asia/Tokyo} \
+        xvfb-run -a -s "-screen 0 1920x1080x24 -dpi 96" "$exe" "$mode" 2> >(grep '^viewer_playback' >&2) |
+        tee -a "$out" | grep -v '^making'; then
+        echo "viewer.sh: the $mode run failed" >&2
+        failed=1
+    fi
 done
 
 # The share of one core of a mode's result line.
@@ -43,3 +47,4 @@ echo "map shown against the same without the map: $(ratio map views 1.3)"
 late=$(sed -n 's/^result [a-z]*: .*late pictures: \([0-9]*\)$/\1/p' "$out" |
     awk '{ n += $1 } END { print n + 0 }')
 echo "late pictures over all runs: $late (goal 0: $([ "$late" = 0 ] && echo met || echo NOT met))"
+exit $failed

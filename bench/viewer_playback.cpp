@@ -248,14 +248,19 @@ int Playing(const char* mode, const fs::path& folder) {
         }
     }
     window.OnCommand(CKestrelDlg::IdPlayPause);
-    if (map && !PumpUntil(
-                   [&] {
-                       return window.MapWindow() && window.MapWindow()->isVisible() &&
-                              tiles.Tiles() > 0;
-                   },
-                   20000)) {
-        std::fprintf(stderr, "viewer_playback: the map was not shown with its tiles\n");
-        return 1;
+    if (map) {
+        // The map is made when the recording plays; once it shows its tiles, the measuring
+        // starts again from the recording's start.
+        if (!PumpUntil(
+                [&] {
+                    return window.MapWindow() && window.MapWindow()->isVisible() &&
+                           tiles.Tiles() > 0;
+                },
+                20000)) {
+            std::fprintf(stderr, "viewer_playback: the map was not shown with its tiles\n");
+            return 1;
+        }
+        window.Transport().SeekTo(0);
     }
     RunFor(kSettleMs);
     const double cpu0 = ProcessTree().Seconds;

@@ -18,7 +18,7 @@
 // with "result".
 // Usage: viewer_playback MODE [DIR]   (DIR: where to make the recordings; a temporary folder
 //        otherwise)
-#include "BenchTileServer.h"
+#include "../tests/app/map/TileServer.h"
 #include "CKestrelDlg.h"
 #include "ViewerBenchSupport.h"
 #include "engine/PlaybackPipeline.h"
@@ -217,7 +217,7 @@ int Playing(const char* mode, const fs::path& folder) {
     const bool data = std::strcmp(mode, "nodata") != 0;
     const bool map = std::strcmp(mode, "map") == 0;
     MakeRecording(folder / "240501_120006_M.MOV", 12.0, 1920, 1080, data);
-    kestrel::bench::BenchTileServer tiles;
+    kestrel::test::TileServer tiles;
     if (map) {
         qputenv("KESTREL_TILE_URL", tiles.Template().toUtf8());
     } else {
@@ -254,7 +254,7 @@ int Playing(const char* mode, const fs::path& folder) {
         if (!PumpUntil(
                 [&] {
                     return window.MapWindow() && window.MapWindow()->isVisible() &&
-                           tiles.Tiles() > 0;
+                           tiles.TileRequests() > 0;
                 },
                 20000)) {
             std::fprintf(stderr, "viewer_playback: the map was not shown with its tiles\n");
@@ -279,7 +279,7 @@ int Playing(const char* mode, const fs::path& folder) {
                 window.GSensorView() && window.GSensorView()->isVisible() ? "shown" : "hidden",
                 window.InfoPanel() && window.InfoPanel()->isVisible() ? "shown" : "hidden",
                 window.ObdPanel() && window.ObdPanel()->isVisible() ? "shown" : "hidden",
-                tiles.Tiles());
+                tiles.TileRequests());
     PrintResult(mode, cpu.Seconds - cpu0, seconds, frames, LatePictures(*window.Engine()) - late0,
                 cpu.Processes);
     const int code = window.Engine()->PlayState == 2 ? 0 : 1;

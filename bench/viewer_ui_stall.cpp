@@ -6,7 +6,7 @@
 // server on 127.0.0.1 inside the benchmark). Prints the worst gap of each step and of the
 // whole run.
 // Usage: viewer_ui_stall [DIR]   (DIR: where to make the card; a temporary folder otherwise)
-#include "BenchTileServer.h"
+#include "../tests/app/map/TileServer.h"
 #include "CKestrelDlg.h"
 #include "ViewerBenchSupport.h"
 #include "map/WebEngineRuntime.h"
@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
     options.Start = {2024, 5, 1, 10, 0, 0}; // one day folder
     kestrel::mkrec::MakeCard(options, card);
 
-    kestrel::bench::BenchTileServer tiles;
+    kestrel::test::TileServer tiles;
     qputenv("KESTREL_TILE_URL", tiles.Template().toUtf8());
     double worst = 0.0;
     int code = 0;
@@ -116,10 +116,12 @@ int main(int argc, char** argv) {
         // The map's page is made and shows its tiles before the steps are timed.
         const bool mapShown = PumpUntil(
             [&] {
-                return window.MapWindow() && window.MapWindow()->isVisible() && tiles.Tiles() > 0;
+                return window.MapWindow() && window.MapWindow()->isVisible() &&
+                       tiles.TileRequests() > 0;
             },
             20000);
-        std::printf("map %s, %d tiles served\n", mapShown ? "shown" : "NOT shown", tiles.Tiles());
+        std::printf("map %s, %d tiles served\n", mapShown ? "shown" : "NOT shown",
+                    tiles.TileRequests());
         RunFor(500);
 
         GapRecorder gaps;

@@ -34,7 +34,26 @@ void CInfoDlg::SetLayout(int layout) {
     update();
 }
 
+QString CInfoDlg::DrawnKey() const {
+    const Readouts r = Values();
+    QString key = InfoPainter::DateTimeText(r) + u'|' + InfoPainter::SpeedText(r);
+    for (const double g : r.Accel)
+        key += u'|' + InfoPainter::AccelText(g);
+    return key + QStringLiteral("|%1|%2|%3|%4|%5")
+                     .arg(static_cast<int>(static_cast<unsigned char>(r.AudioState)))
+                     .arg(r.GpsValid)
+                     .arg(r.QualityIndex)
+                     .arg(Layout)
+                     .arg(r.SpeedLabel);
+}
+
 void CInfoDlg::Refresh() {
+    // A tick that changes nothing the strip shows (the same second, speed and G values)
+    // repaints nothing: most ticks are such.
+    QString key = DrawnKey();
+    if (key == drawnKey_)
+        return;
+    drawnKey_ = std::move(key);
     if (Layout != InfoPainter::Large) {
         update();
         return;

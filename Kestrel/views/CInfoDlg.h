@@ -46,6 +46,8 @@ class CInfoDlg : public QWidget {
     // Shows the readouts again: the strip's own window, or in the large layout the strip
     // along the bottom of the main window.
     void Refresh();
+    // What the strip shows of the present values, as text: equal keys draw equal strips.
+    QString DrawnKey() const;
 
     void SetAccel(double x, double y, double z);
     // Back to "no readouts" (no slot, no values, no badge), redrawn at once.
@@ -68,6 +70,7 @@ class CInfoDlg : public QWidget {
     void mousePressEvent(QMouseEvent* event) override;
 
   private:
+    QString drawnKey_; // the key of the strip last asked to be painted
     void OnAxisButton(int axis);
 
     const CResourceImage* bank_ = nullptr;

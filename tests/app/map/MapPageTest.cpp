@@ -272,8 +272,15 @@ TEST_F(MapPage, OfflineKeepsTheLinesOnAPlainBackgroundAndTilesReturn) {
                                           "orbitgrplist.schline.length"))
                   .toInt(),
               2);
-    PumpUntil([] { return false; }, 300);
-    const QImage offline = dialog_->grab().toImage();
+    // The page paints on its own time: wait for the dark background rather than a fixed while.
+    QImage offline;
+    PumpUntil(
+        [&] {
+            offline = dialog_->grab().toImage();
+            return test::ShareOf(offline, QColor(30, 34, 39)) > 0.5 &&
+                   test::ShareOf(offline, QColor(0, 0, 255), {}, 60) > 0.0;
+        },
+        5000);
     QDir().mkpath(QStringLiteral(KESTREL_SCREENSHOT_DIR));
     offline.save(QStringLiteral(KESTREL_SCREENSHOT_DIR "/map-page-offline.png"));
     EXPECT_GT(test::ShareOf(offline, QColor(30, 34, 39)), 0.5); // the plain dark background
@@ -285,8 +292,13 @@ TEST_F(MapPage, OfflineKeepsTheLinesOnAPlainBackgroundAndTilesReturn) {
         EvalUntil(Page(), QStringLiteral("g_map.hasLayer(g_tiles) && "
                                          "document.getElementById('offline_note').hidden")));
     EXPECT_TRUE(PumpUntil([&] { return tiles_.TileRequests() > before; }, 10000));
-    PumpUntil([] { return false; }, 500);
-    const QImage online = dialog_->grab().toImage();
+    QImage online;
+    PumpUntil(
+        [&] {
+            online = dialog_->grab().toImage();
+            return test::ShareOf(online, QColor(200, 230, 190)) > 0.3;
+        },
+        5000);
     online.save(QStringLiteral(KESTREL_SCREENSHOT_DIR "/map-page-online.png"));
     EXPECT_GT(test::ShareOf(online, QColor(200, 230, 190)), 0.3); // the served tiles
 }

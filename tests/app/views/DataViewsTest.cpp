@@ -198,8 +198,8 @@ TEST_F(DataViews, ReadoutsAndGaugesFollowTheShownFrameWhilePlayingAndAfterSeeks)
     EXPECT_EQ(InfoPainter::DateTimeText(window_.InfoView()->Values()).right(8),
               QStringLiteral("12:00:05"));
 
-    // Playing: each look finds the readouts on the slot whose picture is on the screen, a
-    // repaint apart at most; the needles move and the panel's lists are greyed.
+    // Playing: each look finds the readouts on the slot whose picture is on the screen, and
+    // agreeing with that slot's records; the needles move and the panel's lists are greyed.
     T().SeekTo(0);
     QTest::mouseClick(window_.CommandButton(2), Qt::LeftButton);
     ASSERT_TRUE(PumpUntil([&] { return E().PlayState == kPlaying; }, 3000));
@@ -209,7 +209,9 @@ TEST_F(DataViews, ReadoutsAndGaugesFollowTheShownFrameWhilePlayingAndAfterSeeks)
         QTest::qWait(150);
         const int slot = window_.InfoView()->Slot;
         const int picture = GrabbedPattern(*window_.VideoSurface());
-        EXPECT_NEAR(picture, PictureOfFrame(slot), 6) << "look " << look;
+        // The picture and the readouts are painted apart: on a loaded machine the picture
+        // may be a few repaints behind, never a whole recording second.
+        EXPECT_NEAR(picture, PictureOfFrame(slot), 15) << "look " << look;
         ExpectReadoutsOfShownSlot();
         drawn.insert(obd.Gauge(0).DrawnValue());
         listsGreyed = listsGreyed || !obd.List(0)->isEnabled();

@@ -1,5 +1,10 @@
 #include "views/InfoPainter.h"
 
+#include "views/CInfoDlg.h"
+
+#include <QCoreApplication>
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 namespace kestrel {
@@ -47,6 +52,52 @@ TEST(InfoPainterTest, SpeedAndGValues) {
     } gs[] = {{0.459, "0.45G"}, {-0.459, "-0.45G"}, {-4.999, "-4.99G"}, {-5.0, ""}, {-7.0, ""}};
     for (const auto& c : gs)
         EXPECT_EQ(InfoPainter::AccelText(c.G), c.Text) << c.G;
+}
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject {
+  public:
+    int Count = 0;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            ++Count;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+TEST(InfoStripTest, RepaintsOnlyWhenWhatItShowsChanges) {
+    CInfoDlg info(nullptr);
+    info.resize(400, 80);
+    info.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&info));
+    info.DataValid = 1;
+    info.StartTime = DateTime{2024, 5, 3, 1, 10, 0, 0, 0};
+    info.FrameMs = 30.0;
+    info.GpsValid = 1;
+    info.SpeedKmh = 42.0;
+    info.SetAccel(0.1, 0.2, 0.3);
+    PaintCounter paints;
+    info.installEventFilter(&paints);
+    const auto refreshAt = [&](int slot) {
+        info.Slot = slot;
+        info.Refresh();
+        QCoreApplication::processEvents();
+        return paints.Count;
+    };
+    const int first = refreshAt(0);
+    EXPECT_GE(first, 1);
+    // Slots 1..33 lie in the same second, with the same speed and G values.
+    EXPECT_EQ(refreshAt(1), first);
+    EXPECT_EQ(refreshAt(33), first);
+    EXPECT_GT(refreshAt(34), first) << "the next second is shown";
+    const int second = paints.Count;
+    info.SpeedKmh = 43.0;
+    EXPECT_GT(refreshAt(34), second) << "a new speed is shown";
+    const int third = paints.Count;
+    info.SetAccel(0.1, 0.2, -0.3);
+    EXPECT_GT(refreshAt(34), third) << "a new G value is shown";
 }
 
 } // namespace

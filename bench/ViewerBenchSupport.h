@@ -1,10 +1,12 @@
 #pragma once
 // What the viewer's benchmarks share: running the event loop as the application would, and
 // the processor time of the viewer with every process it started (the web engine's).
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
+#include <QWidget>
 
 #include <unistd.h>
 
@@ -90,6 +92,16 @@ inline ProcessTreeCpu ProcessTree() {
         all.Seconds += secondsOf.count(pid) != 0 ? secondsOf[pid] : 0.0;
     all.Processes = static_cast<int>(tree.size());
     return all;
+}
+
+// Closes every modal box the window opens, as its user would answer it: the window tells
+// once at start-up when the web engine cannot run. `timer` runs while it lives.
+inline void AnswerModalBoxes(QTimer& timer) {
+    QObject::connect(&timer, &QTimer::timeout, [] {
+        if (QWidget* box = QApplication::activeModalWidget())
+            box->close();
+    });
+    timer.start(100);
 }
 
 } // namespace kestrel::bench

@@ -227,11 +227,7 @@ int Playing(const char* mode, const fs::path& folder) {
     // Without the web engine the window tells so once at start-up; it is answered as a user
     // would.
     QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [] {
-        if (QWidget* box = QApplication::activeModalWidget())
-            box->close();
-    });
-    answer.start(100);
+    kestrel::bench::AnswerModalBoxes(answer);
     CKestrelDlg window;
     window.Initialise(folder);
     answer.stop();

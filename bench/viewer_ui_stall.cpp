@@ -112,14 +112,8 @@ int main(int argc, char** argv) {
     double worst = 0.0;
     int code = 0;
     {
-        // Without the web engine the window tells so once at start-up; it is answered as a
-        // user would.
         QTimer answer;
-        QObject::connect(&answer, &QTimer::timeout, [] {
-            if (QWidget* box = QApplication::activeModalWidget())
-                box->close();
-        });
-        answer.start(100);
+        kestrel::bench::AnswerModalBoxes(answer);
         CKestrelDlg window;
         window.Initialise(card / "DCIM");
         answer.stop();

@@ -26,6 +26,39 @@ AVPixelFormat PreferVaapi(AVCodecContext*, const AVPixelFormat* formats) {
     return AV_PIX_FMT_NONE;
 }
 
+// Whether an H.264 packet holds an IDR picture: no picture after it refers to one before
+// it, so a fresh decoder can take the stream over there without losing a picture. A key
+// frame that is only a recovery point may be followed by pictures that refer back.
+bool HoldsIdrPicture(const AVCodecParameters& par, const AVPacket& packet) {
+    if (par.codec_id != AV_CODEC_ID_H264 || packet.data == nullptr || packet.size <= 0)
+        return false;
+    const uint8_t* data = packet.data;
+    const size_t size = static_cast<size_t>(packet.size);
+    const bool lengthPrefixed =
+        par.extradata != nullptr && par.extradata_size >= 7 && par.extradata[0] == 1;
+    if (lengthPrefixed) {
+        const size_t lengthSize = static_cast<size_t>(par.extradata[4] & 3) + 1;
+        for (size_t at = 0; at + lengthSize < size;) {
+            size_t length = 0;
+            for (size_t i = 0; i < lengthSize; ++i)
+                length = (length << 8) | data[at + i];
+            at += lengthSize;
+            if (length == 0 || length > size - at)
+                return false;
+            if ((data[at] & 0x1f) == 5)
+                return true;
+            at += length;
+        }
+        return false;
+    }
+    // Start codes: 00 00 01 before each unit.
+    for (size_t at = 0; at + 3 < size; ++at) {
+        if (data[at] == 0 && data[at + 1] == 0 && data[at + 2] == 1 && (data[at + 3] & 0x1f) == 5)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 VideoDecoder::~VideoDecoder() {
@@ -84,7 +117,7 @@ void VideoDecoder::SwitchAtKeyFrame(const AVPacket* packet) {
         return;
     }
     AVCodecContext* wanted = steady_ ? single_ : codec_;
-    if (wanted == active_)
+    if (wanted == active_ || stream_ == nullptr || !HoldsIdrPicture(*stream_->codecpar, *packet))
         return;
     // The old decoder gives out what it still holds before the new one's first picture.
     avcodec_send_packet(active_, nullptr);

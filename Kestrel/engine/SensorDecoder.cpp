@@ -319,13 +319,13 @@ bool DecodeStoredHeader(std::span<const uint8_t> data, RecorderHeader& out) {
 GpsSample DecodeGpsPart(const uint8_t* record, int32_t index) {
     RecordedTimeConverter times;
     GpsSample gps;
-    MakeGps(record, index, times, Divisions(), [&](auto... values) { gps = GpsSample(values...); });
+    MakeGps(record, index, times, Divisions(), [&](auto... values) { gps = GpsSample{values...}; });
     return gps;
 }
 
 GSensorSample DecodeGSensorPart(const uint8_t* record, int32_t index) {
     GSensorSample g;
-    MakeGSensor(record, index, Divisions(), [&](auto... values) { g = GSensorSample(values...); });
+    MakeGSensor(record, index, Divisions(), [&](auto... values) { g = GSensorSample{values...}; });
     return g;
 }
 
@@ -356,9 +356,9 @@ bool DecodeRecords(BoxScanner& scanner, std::span<const uint8_t> data, const Sca
     const DivisionTables& divisions = Divisions();
     return ForEachRecord(scanner, data, [&](const uint8_t* record, int32_t index) {
         MakeGps(record, index, times, divisions,
-                [&](auto... values) { out.Gps->emplace_back(values...); });
+                [&](auto... values) { out.Gps->push_back({values...}); });
         MakeGSensor(record, index, divisions,
-                    [&](auto... values) { out.GSensor->emplace_back(values...); });
+                    [&](auto... values) { out.GSensor->push_back({values...}); });
         FillObd(record, index, out.Obd->emplace_back());
     });
 }
@@ -370,7 +370,7 @@ bool DecodeGpsOnly(BoxScanner& scanner, std::span<const uint8_t> data, const Sca
     const DivisionTables& divisions = Divisions();
     return ForEachRecord(scanner, data, [&](const uint8_t* record, int32_t index) {
         MakeGps(record, index, times, divisions,
-                [&](auto... values) { out.Gps->emplace_back(values...); });
+                [&](auto... values) { out.Gps->push_back({values...}); });
     });
 }
 

@@ -87,6 +87,9 @@ class TileServer : public QObject {
         }
         QByteArray reply = "HTTP/1.1 200 OK\r\nContent-Type: " + type +
                            "\r\nAccess-Control-Allow-Origin: *\r\nConnection: close\r\n"
+                           // Every showing of a tile asks again, so that the requests
+                           // count what the page shows.
+                           "Cache-Control: no-store\r\n"
                            "Content-Length: " +
                            QByteArray::number(body.size()) + "\r\n\r\n";
         if (request.Method != "HEAD")

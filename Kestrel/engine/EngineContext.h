@@ -36,6 +36,12 @@ struct PlaybackGraphRelease {
 };
 using PlaybackGraphPtr = std::unique_ptr<PlaybackGraph, PlaybackGraphRelease>;
 
+// The values of EngineContext::PlayState.
+inline constexpr int kPlayStateNone = 0;
+inline constexpr int kPlayStateStopped = 1;
+inline constexpr int kPlayStatePlaying = 2;
+inline constexpr int kPlayStatePaused = 3;
+
 struct EngineContext {
     // Control values
     int Volume = 0;
@@ -60,7 +66,7 @@ struct EngineContext {
     // Worker: the one-frame-per-second stepper
     std::unique_ptr<std::thread> StepThread;
 
-    // Playback state: 0 no movie, 1 stopped, 2 playing, 3 paused
+    // Playback state: one of the kPlayState values below
     int PlayState = 0;
     int64_t LastFrame = 0;
 

@@ -10,12 +10,6 @@
 
 namespace kestrel {
 
-// The engine's PlayState values.
-inline constexpr int kPlayStateNone = 0;
-inline constexpr int kPlayStateStopped = 1;
-inline constexpr int kPlayStatePlaying = 2;
-inline constexpr int kPlayStatePaused = 3;
-
 // PlayState and OneFramePerSecond are read by the one-frame-per-second worker while the
 // main window's thread changes them; both sides go through these.
 void SetPlayState(EngineContext& ctx, int state);

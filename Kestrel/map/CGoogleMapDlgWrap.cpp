@@ -10,8 +10,6 @@
 namespace kestrel {
 namespace {
 
-constexpr int kPlaying = 2;
-constexpr int kPaused = 3;
 
 } // namespace
 
@@ -198,9 +196,9 @@ void CGoogleMapDlgWrap::PeriodicStep(int selectedIndex) {
         TrackDrawn = true;
     if (!engine_.Ready)
         return;
-    if (engine_.PlayState == kPlaying)
+    if (engine_.PlayState == kPlayStatePlaying)
         return;
-    if (engine_.PlayState == kPaused)
+    if (engine_.PlayState == kPlayStatePaused)
         SetMapStatus(1);
     else
         SetMapStatus(2);
@@ -220,9 +218,9 @@ void CGoogleMapDlgWrap::OnRecordingOpened(int selectedIndex) {
 }
 
 void CGoogleMapDlgWrap::OnPlayState(int playState) {
-    if (playState == kPlaying)
+    if (playState == kPlayStatePlaying)
         SetMapStatus(0);
-    else if (playState == kPaused)
+    else if (playState == kPlayStatePaused)
         SetMapStatus(1);
     else
         SetMapStatus(2);

@@ -82,7 +82,7 @@ void CContinuousPlayback::OnFolderSelected(QTreeWidgetItem* current) {
         return;
     std::lock_guard lock(c_.MutexCache);
     if (c_.Engine.PlayState != 0 && !s.EndHandling) {
-        if (c_.Engine.PlayState != kPaused)
+        if (c_.Engine.PlayState != kPlayStatePaused)
             c_.Api.Pause(c_.Engine);
         c_.Commands->StopPlayback();
     }

@@ -45,7 +45,7 @@ void CFrameFanOut::ShowFrame(int frame) {
 void CFrameFanOut::Tick() {
     EngineContext& engine = c_.Engine;
     TransportState& s = c_.State;
-    if (!engine.Ready || engine.PlayState != kPlaying)
+    if (!engine.Ready || engine.PlayState != kPlayStatePlaying)
         return;
     const int frame = c_.Api.GetCurrentFrame(engine);
     const int64_t total = c_.Api.GetTotalFrames(engine);

@@ -286,7 +286,7 @@ bool COpenSequence::LoadAndPlay() {
     c_.Commands->PlayAndResume();
     ApplyLoadedData();
     EndWait();
-    if (c_.Engine.PlayState == kPlaying)
+    if (c_.Engine.PlayState == kPlayStatePlaying)
         c_.Host.SetPlayFace(true);
     c_.Host.RefreshButtons();
     return true;

@@ -44,7 +44,7 @@ bool CStepCommands::MayMove() {
 // From the frame the readouts and the slider show, which is the picture's after a pause or
 // a seek.
 void CStepCommands::StepFrames(int frames) {
-    if (!MayMove() || c_.Engine.PlayState != kPaused)
+    if (!MayMove() || c_.Engine.PlayState != kPlayStatePaused)
         return;
     const CSkinSliderCtrl& slider = c_.Seek;
     const int shown = slider.Value();

@@ -23,7 +23,7 @@ bool CTransportCommands::GuardRefuses() {
     EngineContext& engine = c_.Engine;
     if (!c_.State.RecordingOpen)
         return true;
-    if (engine.PlayState != kPlaying)
+    if (engine.PlayState != kPlayStatePlaying)
         return false;
     const int64_t total = c_.Api.GetTotalFrames(engine);
     return total != 0 && c_.Api.GetCurrentFrame(engine) +
@@ -68,36 +68,36 @@ bool CTransportCommands::OnCommand(int id) {
 
 bool CTransportCommands::PlayAndResume() {
     EngineContext& engine = c_.Engine;
-    if (!engine.Ready || (engine.PlayState != kStopped && engine.PlayState != kPaused))
+    if (!engine.Ready || (engine.PlayState != kPlayStateStopped && engine.PlayState != kPlayStatePaused))
         return false;
     c_.State.IgnoreNextEnd = 0;
     const bool running = c_.Api.Run(engine) != 0;
     if (running)
-        c_.Host.ShowPlayStateOnMap(kPlaying);
+        c_.Host.ShowPlayStateOnMap(kPlayStatePlaying);
     return running;
 }
 
 bool CTransportCommands::PauseAndHold() {
-    if (c_.Engine.PlayState != kPlaying)
+    if (c_.Engine.PlayState != kPlayStatePlaying)
         return false;
     c_.Seek.Enabled = 1;
     const bool paused = c_.Api.Pause(c_.Engine) != 0;
     if (paused) {
         c_.Host.SetPlayFace(false);
-        c_.Host.ShowPlayStateOnMap(kPaused);
+        c_.Host.ShowPlayStateOnMap(kPlayStatePaused);
     }
     return paused;
 }
 
 void CTransportCommands::StopPlayback() {
-    if (c_.Engine.PlayState != kPlaying && c_.Engine.PlayState != kPaused)
+    if (c_.Engine.PlayState != kPlayStatePlaying && c_.Engine.PlayState != kPlayStatePaused)
         return;
     std::lock_guard lock(c_.MutexCache);
     c_.Seek.Enabled = 1;
     c_.Api.Stop(c_.Engine);
     if (!c_.State.EndHandling)
         c_.Host.SetPlayFace(false);
-    c_.Host.ShowPlayStateOnMap(kStopped);
+    c_.Host.ShowPlayStateOnMap(kPlayStateStopped);
 }
 
 void CTransportCommands::RepaintVideo() {
@@ -108,13 +108,13 @@ void CTransportCommands::RepaintVideo() {
     }
     // The surface keeps the last picture it was given; the presenter repaints its newest
     // picture on request, so a stopped or paused movie needs no run and stop to show again.
-    if (engine.PlayState == kPlaying && (engine.SpeedCode == -2 || engine.SpeedCode == -4)) {
+    if (engine.PlayState == kPlayStatePlaying && (engine.SpeedCode == -2 || engine.SpeedCode == -4)) {
         c_.Api.Pause(engine);
         c_.Api.Refresh(engine);
         c_.Api.Run(engine);
         return;
     }
-    if (engine.PlayState == kPaused || engine.PlayState == kStopped)
+    if (engine.PlayState == kPlayStatePaused || engine.PlayState == kPlayStateStopped)
         c_.Api.Refresh(engine);
 }
 
@@ -139,9 +139,9 @@ void CTransportCommands::ToStart() {
 
 void CTransportCommands::PlayPause() {
     EngineContext& engine = c_.Engine;
-    if (engine.PlayState != kPlaying) {
+    if (engine.PlayState != kPlayStatePlaying) {
         c_.Api.SetVolume(engine, c_.Host.Volume());
-        const bool started = PlayAndResume() && engine.PlayState == kPlaying;
+        const bool started = PlayAndResume() && engine.PlayState == kPlayStatePlaying;
         if (!started)
             c_.State.PlayWhenLoaded = 1;
         RefreshSpeedLabel();
@@ -210,7 +210,7 @@ void CTransportCommands::SeekTo(int target) {
     const bool clamped = target > max - margin;
     const int seekFrame = clamped ? max - margin : target;
     const int shown = std::max(min, std::min(target, max - 1));
-    if (c_.Engine.PlayState == kPlaying) {
+    if (c_.Engine.PlayState == kPlayStatePlaying) {
         c_.Api.Pause(c_.Engine);
         c_.Api.SeekToFrame(c_.Engine, std::max(seekFrame, 0));
         c_.Frames->ShowFrame(shown);
@@ -233,11 +233,11 @@ void CTransportCommands::OnSlider(int message, int position) {
         if (!s.RecordingOpen)
             return;
         sliderPlayState_ = c_.Engine.PlayState;
-        if (c_.Engine.PlayState != kPaused)
+        if (c_.Engine.PlayState != kPlayStatePaused)
             c_.Api.Pause(c_.Engine);
         if (c_.Seek.JumpClick()) {
             SeekTo(position);
-            if (sliderPlayState_ == kPlaying)
+            if (sliderPlayState_ == kPlayStatePlaying)
                 PlayAndResume();
         }
         break;
@@ -249,7 +249,7 @@ void CTransportCommands::OnSlider(int message, int position) {
     case WM_APP_SLIDER_RELEASE:
         if (s.RecordingOpen && !c_.Seek.JumpClick()) {
             SeekTo(position);
-            if (sliderPlayState_ == kPlaying)
+            if (sliderPlayState_ == kPlayStatePlaying)
                 PlayAndResume();
         }
         break;

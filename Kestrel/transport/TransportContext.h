@@ -25,9 +25,6 @@ class ShownRecording;
 
 namespace transport {
 inline constexpr int kGraphLeftMargin = 50;
-inline constexpr int kStopped = 1;
-inline constexpr int kPlaying = 2;
-inline constexpr int kPaused = 3;
 } // namespace transport
 
 // The main window's state of the recording being shown.

@@ -1,5 +1,6 @@
 #include "video/CMovieMenu.h"
 
+#include "engine/EngineContext.h"
 #include "shell/SharedFonts.h"
 #include "shell/UiQText.h"
 
@@ -31,8 +32,6 @@ enum : int {
     IdAspect = 38200,
 };
 
-constexpr int kPlaying = 2;
-constexpr int kPaused = 3;
 constexpr int kSizeLarge = 2;
 constexpr int kSeparatorHeight = 7;
 constexpr int kTextEndMargin = 6;
@@ -106,8 +105,8 @@ class MovieMenuStyle : public QProxyStyle {
 
 std::vector<MovieMenuItem> CMovieMenu::Items(const MovieMenuInputs& in) {
     std::vector<MovieMenuItem> items;
-    const bool playing = in.PlayState == kPlaying;
-    if (playing || in.PlayState == kPaused) {
+    const bool playing = in.PlayState == kPlayStatePlaying;
+    if (playing || in.PlayState == kPlayStatePaused) {
         items.push_back({IdPlayPause, playing ? 85 : 86, true});       // 一時停止 / 再生
         items.push_back({IdStop, 90, true});                           // 停止
         items.push_back({IdFaster, 82, playing && in.SpeedCode < 4});  // 早送り

@@ -11,7 +11,6 @@
 
 namespace kestrel {
 namespace {
-constexpr int kPlaying = 2;
 } // namespace
 
 VideoModeHandler::VideoModeHandler(VideoModeHost& host, CMovieStatic& surface, const EngineApi& api,
@@ -133,7 +132,7 @@ void VideoModeHandler::SetFullScreen(bool on) {
     api_.SetAspect(engine_, 0);
     host_.ApplyFullScreenLayout(false);
     ResetZoom();
-    host_.SetPlayFace(engine_.PlayState == kPlaying);
+    host_.SetPlayFace(engine_.PlayState == kPlayStatePlaying);
     host_.RefreshButtons();
 }
 
@@ -161,7 +160,7 @@ void VideoModeHandler::ToggleFullScreen(bool request) {
         ResetZoom();
     }
     if (!leftForWantOfRecording)
-        host_.SetPlayFace(engine_.PlayState == kPlaying);
+        host_.SetPlayFace(engine_.PlayState == kPlayStatePlaying);
     host_.PlaceFilePanel();
 }
 

@@ -35,8 +35,6 @@ namespace {
 namespace fs = std::filesystem;
 using test::PumpUntil;
 
-constexpr int kPlaying = 2;
-constexpr int kPaused = 3;
 
 using test::GrabbedPattern;
 using test::PictureOfFrame;
@@ -84,7 +82,7 @@ TEST_F(Viewer, TheCardOpensAtStartUpWithItsFoldersAndTheFirstFoldersRecordings) 
 TEST_F(Viewer, PlayAdvancesTheShownFrameWithTheEngineAndTheSliderSeeksToTheFrameAskedFor) {
     ASSERT_TRUE(WaitLoaded());
     Press(2);
-    ASSERT_EQ(E().PlayState, kPlaying);
+    ASSERT_EQ(E().PlayState, kPlayStatePlaying);
     EXPECT_EQ(window_.CommandButton(2)->toolTip(), QString::fromUtf8("一時停止"));
     ASSERT_TRUE(PumpUntil([&] { return window_.InfoView()->Slot >= 15; }, 3000));
     // The shown frame is the engine's, one tick behind at most; the picture on the screen is
@@ -99,7 +97,7 @@ TEST_F(Viewer, PlayAdvancesTheShownFrameWithTheEngineAndTheSliderSeeksToTheFrame
     EXPECT_LE(grabbed, PictureOfFrame(after) + 1);
 
     QTest::keyClick(&window_, Qt::Key_Space);
-    ASSERT_EQ(E().PlayState, kPaused);
+    ASSERT_EQ(E().PlayState, kPlayStatePaused);
     CSkinSliderCtrl& slider = *window_.SeekSlider();
     // Within the last 20 frames the picture stops 20 frames before the end; the readouts
     // show the frame asked for.
@@ -115,7 +113,7 @@ TEST_F(Viewer, PlayAdvancesTheShownFrameWithTheEngineAndTheSliderSeeksToTheFrame
             [&] { return GrabbedPattern(*window_.VideoSurface()) == PictureOfFrame(pictureFrame); },
             3000))
             << "frame " << frame << " shows " << GrabbedPattern(*window_.VideoSurface());
-        EXPECT_EQ(E().PlayState, kPaused);
+        EXPECT_EQ(E().PlayState, kPlayStatePaused);
         EXPECT_EQ(window_.MapPosition().Frame, std::min(frame, max - 1)) << "the map follows";
     }
 }
@@ -124,19 +122,19 @@ TEST_F(Viewer, TheEndOfTheFirstFolderPlaysOnIntoTheNextFolder) {
     ASSERT_TRUE(WaitLoaded());
     QTest::keyClick(&window_, Qt::Key_PageDown);
     ASSERT_TRUE(
-        PumpUntil([&] { return T().CurrentIndex() == 1 && E().PlayState == kPlaying; }, 5000));
+        PumpUntil([&] { return T().CurrentIndex() == 1 && E().PlayState == kPlayStatePlaying; }, 5000));
     // Near the end the play/pause key does nothing.
     const int64_t total = GetTotalFrames(E());
     ASSERT_TRUE(PumpUntil([&] { return GetCurrentFrame(E()) + 20 >= total; }, 5000));
     QTest::keyClick(&window_, Qt::Key_Space);
-    EXPECT_EQ(E().PlayState, kPlaying);
+    EXPECT_EQ(E().PlayState, kPlayStatePlaying);
     ASSERT_TRUE(PumpUntil([&] { return T().NearEndLock() == 1; }, 500)) << "the tick's lock";
     for (int i = 0; i < 12; ++i)
         EXPECT_FALSE(window_.CommandButton(i)->isEnabled()) << "button " << i << " near the end";
     CFolderTreeCtrl& tree = *Panel().Tree();
     ASSERT_TRUE(PumpUntil([&] { return tree.currentItem() == tree.topLevelItem(1); }, 5000));
     ASSERT_TRUE(
-        PumpUntil([&] { return E().PlayState == kPlaying && T().CurrentIndex() == 0; }, 5000));
+        PumpUntil([&] { return E().PlayState == kPlayStatePlaying && T().CurrentIndex() == 0; }, 5000));
     EXPECT_EQ(Panel().RowCount(), test::SmallCard::kSecondFolderCount);
     EXPECT_EQ(E().Displayed.Scanner.Path, Panel().Row(0)->FullPath);
 }
@@ -155,20 +153,20 @@ TEST_F(Viewer, KindFiltersRefillTheListAndKeysMoveBetweenRecordings) {
 
     QTest::keyClick(&window_, Qt::Key_PageDown);
     EXPECT_EQ(T().CurrentIndex(), 1);
-    ASSERT_TRUE(PumpUntil([&] { return E().PlayState == kPlaying; }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return E().PlayState == kPlayStatePlaying; }, 5000));
     QTest::keyClick(&window_, Qt::Key_PageUp);
     EXPECT_EQ(T().CurrentIndex(), 0);
-    ASSERT_TRUE(PumpUntil([&] { return E().PlayState == kPlaying && T().RecordingOpen(); }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return E().PlayState == kPlayStatePlaying && T().RecordingOpen(); }, 5000));
     ASSERT_TRUE(PumpUntil([&] { return window_.InfoView()->Slot > 10; }, 3000));
     QTest::keyClick(&window_, Qt::Key_Home);
     EXPECT_EQ(window_.InfoView()->Slot, 0);
-    EXPECT_NE(E().PlayState, kPlaying);
+    EXPECT_NE(E().PlayState, kPlayStatePlaying);
 }
 
 TEST_F(Viewer, PullingTheCardOutEmptiesTheViewsWithinAboutATenthOfASecond) {
     ASSERT_TRUE(WaitLoaded());
     Press(2);
-    ASSERT_EQ(E().PlayState, kPlaying);
+    ASSERT_EQ(E().PlayState, kPlayStatePlaying);
     QElapsedTimer clock;
     fs::remove_all(card_);
     clock.start();

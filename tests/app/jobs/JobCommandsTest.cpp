@@ -39,8 +39,6 @@ using test::PumpUntil;
 using Message = test::JobMessageLog::Message;
 using Shown = ModalDriver::Shown;
 
-constexpr int kPaused = 3;
-constexpr int kStopped = 1;
 // Buttons by their place in the row of thirteen.
 constexpr int kSnapshotButton = 6;
 constexpr int kJoinButton = 7;
@@ -98,7 +96,7 @@ class JobCommands : public ::testing::Test {
         QTest::mouseClick(window_.CommandButton(2), Qt::LeftButton);
         ASSERT_TRUE(PumpUntil([&] { return GetCurrentFrame(E()) > 3; }, 3000));
         QTest::mouseClick(window_.CommandButton(2), Qt::LeftButton);
-        ASSERT_EQ(E().PlayState, kPaused);
+        ASSERT_EQ(E().PlayState, kPlayStatePaused);
         T().SeekTo(frame);
         ASSERT_TRUE(PumpUntil([&] { return GetCurrentFrame(E()) == frame; }, 3000));
     }
@@ -168,7 +166,7 @@ TEST_F(JobCommands, CsvIsTheCommandLinesFileAndTheRecordingComesBackWhereItWas) 
     // The recording is open again, paused at the frame it stood at.
     ASSERT_TRUE(WaitLoaded());
     EXPECT_TRUE(PumpUntil([&] { return GetCurrentFrame(E()) == 25; }, 3000));
-    EXPECT_EQ(E().PlayState, kPaused);
+    EXPECT_EQ(E().PlayState, kPlayStatePaused);
     EXPECT_TRUE(window_.CommandButton(2)->isEnabled());
 }
 
@@ -232,7 +230,7 @@ TEST_F(JobCommands, SnapshotSavesTheShownPictureAtTheMoviesSizeUnderItsName) {
     EXPECT_EQ(videoBefore, window_.VideoSurface()->geometry());
     EXPECT_TRUE(window_.VideoSurface()->isVisible());
     EXPECT_TRUE(window_.CommandButton(2)->isEnabled());
-    EXPECT_EQ(E().PlayState, kPaused);
+    EXPECT_EQ(E().PlayState, kPlayStatePaused);
 
     // Again: asked, and replaced on OK; into a folder that is gone, refused.
     driver_.Messages.clear();
@@ -302,7 +300,7 @@ TEST_F(JobCommands, JoinWritesOneMovieWithEveryRecordAndStopsAtTheStart) {
                                     {WM_APP_JOB_PROGRESS, 3, 3}}),
               Progress());
     EXPECT_EQ(before, test::Checksums(card_));
-    EXPECT_EQ(E().PlayState, kStopped);
+    EXPECT_EQ(E().PlayState, kPlayStateStopped);
     EXPECT_EQ(0, GetCurrentFrame(E()));
     ASSERT_TRUE(fs::exists(chosenMovie_));
     EXPECT_TRUE(Jobs().JobCompleted == 0);
@@ -352,7 +350,7 @@ TEST_F(JobCommands, FailedJoinSaysSoClearsTheMarksAndLeavesNoFile) {
         ADD_FAILURE() << "left behind: " << e.path();
     for (const RecordingEntry& row : Panel().List()->Rows)
         EXPECT_EQ(0, row.Checked);
-    EXPECT_EQ(E().PlayState, kStopped);
+    EXPECT_EQ(E().PlayState, kPlayStateStopped);
 
     // Cancelling the save dialog ends the job without a word.
     driver_.Messages.clear();

@@ -32,8 +32,6 @@ using test::Eval;
 using test::EvalUntil;
 using test::PumpUntil;
 
-constexpr int kPlaying = 2;
-constexpr int kPaused = 3;
 constexpr int kRecords = 60; // six seconds of one drive per recording
 
 // Two recordings of one drive: an impact recording whose records carry the test drive's
@@ -203,13 +201,13 @@ TEST_F(MapViewer, TilesTrackIconsAndMarkerFollowThePlayerAndAClickSeeks) {
 
     // Playing: the driven part grows and the marker stays on the point before the frame.
     QTest::mouseClick(window_.CommandButton(2), Qt::LeftButton);
-    ASSERT_EQ(E().PlayState, kPlaying);
+    ASSERT_EQ(E().PlayState, kPlayStatePlaying);
     ASSERT_TRUE(EvalUntil(Page(), QStringLiteral("g_lastJpgNum > 0")));
     const int drivenFirst = DrivenPoints();
     const int firstSeen = Queued(QStringLiteral("g_lastJpgNum")).toInt();
     ASSERT_TRUE(EvalUntil(Page(), QStringLiteral("g_lastJpgNum > %1").arg(firstSeen + 20)));
     QTest::mouseClick(window_.CommandButton(2), Qt::LeftButton);
-    ASSERT_EQ(E().PlayState, kPaused);
+    ASSERT_EQ(E().PlayState, kPlayStatePaused);
     const int drivenLater = DrivenPoints();
     EXPECT_GT(drivenLater, drivenFirst);
     EXPECT_GT(drivenFirst, 0);
@@ -282,7 +280,7 @@ TEST_F(MapViewer, OfflineTheLinesIconsAndMarkerStayWithoutTiles) {
     EXPECT_TRUE(ShowsIcons(ExpectedIcons()));
 
     QTest::mouseClick(window_.CommandButton(2), Qt::LeftButton);
-    ASSERT_EQ(E().PlayState, kPlaying);
+    ASSERT_EQ(E().PlayState, kPlayStatePlaying);
     ASSERT_TRUE(EvalUntil(Page(), QStringLiteral("g_lastJpgNum > 30 && "
                                                  "orbitgrplist.histline.length > 0")));
     QTest::mouseClick(window_.CommandButton(2), Qt::LeftButton);

@@ -19,9 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 using test::PumpUntil;
 
-constexpr int kPlaying = 2;
-constexpr int kStopped = 1;
-constexpr int kPaused = 3;
 
 class Transport : public ::testing::Test {
   protected:
@@ -77,7 +74,7 @@ TEST_F(Transport, SelectingARowOpensItAfterTheDelayAndLoadsItsDataThroughThePref
     EXPECT_FALSE(host_.WaitCursor);
     EXPECT_FALSE(C().TimerActive(CTransportController::TimerOpenTimeout));
     EXPECT_TRUE(C().TimerActive(CTransportController::TimerTick));
-    EXPECT_EQ(E().PlayState, kStopped) << "a user's selection opens without playing";
+    EXPECT_EQ(E().PlayState, kPlayStateStopped) << "a user's selection opens without playing";
     const int64_t total = host_.Api().GetTotalFrames(E());
     EXPECT_EQ(host_.Seek().Max, total);
     EXPECT_EQ(host_.Info().DataValid, 1);
@@ -93,7 +90,7 @@ TEST_F(Transport, SelectingARowOpensItAfterTheDelayAndLoadsItsDataThroughThePref
 TEST_F(Transport, PlayingShowsTheEnginesFrameAndSeekingLandsOnTheFrameAskedFor) {
     OpenRow(0);
     ASSERT_TRUE(C().OnCommand(CTransportController::IdPlayPause));
-    EXPECT_EQ(E().PlayState, kPlaying);
+    EXPECT_EQ(E().PlayState, kPlayStatePlaying);
     EXPECT_TRUE(host_.PauseFace);
     ASSERT_TRUE(PumpUntil([&] { return host_.Info().Slot >= 10; }, 3000));
     // The shown frame follows the engine's clock, tick by tick.
@@ -102,7 +99,7 @@ TEST_F(Transport, PlayingShowsTheEnginesFrameAndSeekingLandsOnTheFrameAskedFor) 
     EXPECT_EQ(host_.Seek().Value(), host_.Info().Slot);
 
     ASSERT_TRUE(C().OnCommand(CTransportController::IdPlayPause));
-    EXPECT_EQ(E().PlayState, kPaused);
+    EXPECT_EQ(E().PlayState, kPlayStatePaused);
     EXPECT_FALSE(host_.PauseFace);
     for (const int frame : {7, 25, 0, 33}) {
         SCOPED_TRACE(frame);
@@ -132,11 +129,11 @@ TEST_F(Transport, SliderReleaseSeeksAndResumesPlaying) {
     OpenRow(0);
     ASSERT_TRUE(C().OnCommand(CTransportController::IdPlayPause));
     ASSERT_TRUE(C().OnMessage(WM_APP_SLIDER_PRESS, 38100, 5));
-    EXPECT_EQ(E().PlayState, kPaused);
+    EXPECT_EQ(E().PlayState, kPlayStatePaused);
     ASSERT_TRUE(C().OnMessage(WM_APP_SLIDER_DRAG, 38100, 12));
     EXPECT_EQ(host_.Info().Slot, 12) << "the readouts follow the thumb";
     ASSERT_TRUE(C().OnMessage(WM_APP_SLIDER_RELEASE, 38100, 12));
-    EXPECT_EQ(E().PlayState, kPlaying);
+    EXPECT_EQ(E().PlayState, kPlayStatePlaying);
     EXPECT_FALSE(C().OnMessage(WM_APP_SLIDER_RELEASE, 38101, 12)) << "the volume is the window's";
 }
 
@@ -152,7 +149,7 @@ TEST_F(Transport, TheLastFramesRefuseCommandsAndTheEndMarginsFollowTheSpeed) {
     ASSERT_TRUE(PumpUntil([&] { return host_.Api().GetCurrentFrame(E()) + 20 >= total; }, 3000));
     EXPECT_TRUE(C().GuardRefuses());
     C().OnCommand(CTransportController::IdPlayPause);
-    EXPECT_EQ(E().PlayState, kPlaying) << "play/pause in the last 20 frames does nothing";
+    EXPECT_EQ(E().PlayState, kPlayStatePlaying) << "play/pause in the last 20 frames does nothing";
     EXPECT_TRUE(PumpUntil([&] { return C().NearEndLock() == 1; }, 500))
         << "the tick locks the buttons";
 }
@@ -179,13 +176,13 @@ TEST_F(Transport, TheEndOfAFoldersLastRecordingPlaysOnInTheNextFolder) {
     CFolderTreeCtrl& tree = *host_.Panel().Tree();
     ASSERT_TRUE(PumpUntil([&] { return tree.currentItem() == tree.topLevelItem(1); }, 5000));
     EXPECT_EQ(host_.Panel().RowCount(), test::SmallCard::kSecondFolderCount);
-    ASSERT_TRUE(PumpUntil([&] { return C().CurrentIndex() == 0 && E().PlayState == kPlaying; }, 5000))
+    ASSERT_TRUE(PumpUntil([&] { return C().CurrentIndex() == 0 && E().PlayState == kPlayStatePlaying; }, 5000))
         << "index " << C().CurrentIndex() << " state " << E().PlayState;
     EXPECT_EQ(C().FolderAdvance(), 0);
     EXPECT_TRUE(host_.PauseFace);
     // And within the folder, on to the next recording.
     ASSERT_TRUE(
-        PumpUntil([&] { return C().CurrentIndex() == 1 && E().PlayState == kPlaying; }, 5000));
+        PumpUntil([&] { return C().CurrentIndex() == 1 && E().PlayState == kPlayStatePlaying; }, 5000));
 }
 
 TEST(TransportSkips, ARecordingThatCannotBeOpenedIsSkippedSilentlyWhilePlayingOn) {
@@ -209,7 +206,7 @@ TEST(TransportSkips, ARecordingThatCannotBeOpenedIsSkippedSilentlyWhilePlayingOn
     CFolderTreeCtrl& tree = *host.Panel().Tree();
     ASSERT_TRUE(PumpUntil([&] { return tree.currentItem() == tree.topLevelItem(1); }, 8000));
     ASSERT_TRUE(PumpUntil(
-        [&] { return c.CurrentIndex() == 0 && host.Engine().PlayState == kPlaying; }, 5000));
+        [&] { return c.CurrentIndex() == 0 && host.Engine().PlayState == kPlayStatePlaying; }, 5000));
     EXPECT_EQ(host.OpenFailures, 0) << "nothing is reported for an automatic advance";
 }
 
@@ -223,7 +220,7 @@ TEST_F(Transport, TheLastRecordingOfTheLastFolderEndsStoppedAtFrameZeroAtNormalS
     C().OnCommand(CTransportController::IdPlayPause);
     C().OnCommand(CTransportController::IdFaster);
     ASSERT_EQ(E().SpeedCode, 2);
-    ASSERT_TRUE(PumpUntil([&] { return E().PlayState == kStopped; }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return E().PlayState == kPlayStateStopped; }, 5000));
     EXPECT_EQ(C().CurrentIndex(), last);
     EXPECT_EQ(E().SpeedCode, 1);
     EXPECT_EQ(host_.Info().Slot, 0);
@@ -249,16 +246,16 @@ TEST_F(Transport, PreviousAndNextMoveOneRowAndPlay) {
     OpenRow(0);
     C().OnCommand(CTransportController::IdNext);
     EXPECT_EQ(C().CurrentIndex(), 1);
-    ASSERT_TRUE(PumpUntil([&] { return E().PlayState == kPlaying; }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return E().PlayState == kPlayStatePlaying; }, 5000));
     EXPECT_EQ(host_.Panel().List()->CurrentRow, 1);
     ASSERT_TRUE(C().OnCommand(CTransportController::IdPrevious));
     EXPECT_EQ(C().CurrentIndex(), 0);
-    ASSERT_TRUE(PumpUntil([&] { return E().PlayState == kPlaying && C().RecordingOpen(); }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return E().PlayState == kPlayStatePlaying && C().RecordingOpen(); }, 5000));
     // At the first row, previous goes back to its start and holds there.
     ASSERT_TRUE(PumpUntil([&] { return host_.Info().Slot > 5; }, 3000));
     ASSERT_TRUE(C().OnCommand(CTransportController::IdPrevious));
     EXPECT_EQ(C().CurrentIndex(), 0);
-    EXPECT_EQ(E().PlayState, kPaused);
+    EXPECT_EQ(E().PlayState, kPlayStatePaused);
     EXPECT_EQ(E().SpeedCode, 1);
     EXPECT_EQ(host_.Info().Slot, 0);
     EXPECT_TRUE(PumpUntil([&] { return host_.Surface().Pattern() == 0; }, 3000));
@@ -293,7 +290,7 @@ TEST_F(LongRecording, SeekingToTheEndWhilePlayingAtX4LandsEightyFramesBeforeIt) 
     ASSERT_GT(max, 100);
     c.SeekTo(max);
     EXPECT_EQ(host_.Info().Slot, max - 1) << "the readouts show the last frame";
-    EXPECT_EQ(host_.Engine().PlayState, kPlaying);
+    EXPECT_EQ(host_.Engine().PlayState, kPlayStatePlaying);
     // The engine went on from max - 80: its first report lies there, not at the end.
     int frame = 0;
     ASSERT_TRUE(

@@ -34,7 +34,6 @@ namespace {
 namespace fs = std::filesystem;
 using test::PumpUntil;
 
-constexpr int kPlaying = 2;
 
 class VideoModes : public testing::Test {
   protected:
@@ -206,7 +205,7 @@ TEST_F(VideoModes, TheContextMenuOffersTheStatesCommandsAndRunsTheOneChosen) {
     EXPECT_EQ(menu->actions().front()->text(), QString::fromUtf8("再生"));
     QTest::mouseClick(menu, Qt::LeftButton, {},
                       menu->actionGeometry(menu->actions().front()).center());
-    ASSERT_TRUE(PumpUntil([&] { return E().PlayState == kPlaying; }, 2000));
+    ASSERT_TRUE(PumpUntil([&] { return E().PlayState == kPlayStatePlaying; }, 2000));
     EXPECT_TRUE(PumpUntil([&] { return M().OpenMenu() == nullptr; }, 1000)) << "closed and gone";
 
     menu = rightClick();

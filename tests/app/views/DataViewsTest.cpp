@@ -37,8 +37,6 @@ using test::GrabbedPattern;
 using test::PictureOfFrame;
 using test::PumpUntil;
 
-constexpr int kPlaying = 2;
-constexpr int kPaused = 3;
 
 // One 12-second event recording ("_G": every kind of mark counts) of the test drive: each
 // hundred records hold one event of every kind, GPS is lost at records 16..19 and the vehicle
@@ -202,7 +200,7 @@ TEST_F(DataViews, ReadoutsAndGaugesFollowTheShownFrameWhilePlayingAndAfterSeeks)
     // agreeing with that slot's records; the needles move and the panel's lists are greyed.
     T().SeekTo(0);
     QTest::mouseClick(window_.CommandButton(2), Qt::LeftButton);
-    ASSERT_TRUE(PumpUntil([&] { return E().PlayState == kPlaying; }, 3000));
+    ASSERT_TRUE(PumpUntil([&] { return E().PlayState == kPlayStatePlaying; }, 3000));
     std::set<int> drawn;
     bool listsGreyed = false;
     for (int look = 0; look < 12; ++look) {
@@ -222,7 +220,7 @@ TEST_F(DataViews, ReadoutsAndGaugesFollowTheShownFrameWhilePlayingAndAfterSeeks)
     EXPECT_GE(drawn.size(), 3u) << "the first needle moves with the vehicle's values";
     EXPECT_TRUE(listsGreyed);
     QTest::mouseClick(window_.CommandButton(2), Qt::LeftButton);
-    ASSERT_TRUE(PumpUntil([&] { return E().PlayState == kPaused; }, 2000));
+    ASSERT_TRUE(PumpUntil([&] { return E().PlayState == kPlayStatePaused; }, 2000));
     EXPECT_TRUE(PumpUntil([&] { return obd.List(0)->isEnabled(); }, 500));
 }
 

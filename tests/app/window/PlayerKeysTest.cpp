@@ -32,8 +32,6 @@ using test::GrabbedPattern;
 using test::PictureOfFrame;
 using test::PumpUntil;
 
-constexpr int kPlaying = 2;
-constexpr int kPaused = 3;
 constexpr int kFiveSeconds = 167; // engine frames of 30 ms
 
 // Two recordings of 8 s (267 engine frames), made once for the whole run.
@@ -91,7 +89,7 @@ class Keys : public testing::Test {
     }
     void PausedAt(int frame) {
         T().SeekTo(frame);
-        ASSERT_EQ(E().PlayState, kPaused);
+        ASSERT_EQ(E().PlayState, kPlayStatePaused);
         ASSERT_TRUE(Shows(frame)) << GrabbedPattern(*window_.VideoSurface());
     }
     CTransportController& T() { return window_.Transport(); }
@@ -104,12 +102,12 @@ class Keys : public testing::Test {
 TEST_F(Keys, CommaAndPeriodStepOneFrameWhenPausedAndThePauseShowsItsOwnFrame) {
     ASSERT_TRUE(WaitLoaded());
     Key(Qt::Key_Space);
-    ASSERT_EQ(E().PlayState, kPlaying);
+    ASSERT_EQ(E().PlayState, kPlayStatePlaying);
     Key(Qt::Key_Period);
-    EXPECT_EQ(E().PlayState, kPlaying) << "no step while playing";
+    EXPECT_EQ(E().PlayState, kPlayStatePlaying) << "no step while playing";
     ASSERT_TRUE(PumpUntil([&] { return Slot() >= 40; }, 5000));
     Key(Qt::Key_Space);
-    ASSERT_EQ(E().PlayState, kPaused);
+    ASSERT_EQ(E().PlayState, kPlayStatePaused);
     const int paused = Slot();
     ASSERT_TRUE(Shows(paused)) << "the readouts stand at the paused picture";
 
@@ -118,7 +116,7 @@ TEST_F(Keys, CommaAndPeriodStepOneFrameWhenPausedAndThePauseShowsItsOwnFrame) {
     Key(Qt::Key_Comma);
     Key(Qt::Key_Comma);
     EXPECT_TRUE(Shows(paused - 1));
-    EXPECT_EQ(E().PlayState, kPaused);
+    EXPECT_EQ(E().PlayState, kPlayStatePaused);
 
     PausedAt(0);
     Key(Qt::Key_Comma);
@@ -136,9 +134,9 @@ TEST_F(Keys, LeftAndRightSeekFiveSecondsAndUpAndDownChangeTheVolume) {
     EXPECT_TRUE(Shows(0)) << "held at the start";
 
     Key(Qt::Key_Space);
-    ASSERT_EQ(E().PlayState, kPlaying);
+    ASSERT_EQ(E().PlayState, kPlayStatePlaying);
     Key(Qt::Key_Right);
-    EXPECT_EQ(E().PlayState, kPlaying) << "a seek while playing plays on";
+    EXPECT_EQ(E().PlayState, kPlayStatePlaying) << "a seek while playing plays on";
     EXPECT_GE(Slot(), kFiveSeconds);
     Key(Qt::Key_Space);
 
@@ -169,7 +167,7 @@ TEST_F(Keys, BracketsStepTheSpeedCodesAsTheButtonsDo) {
         Key(s.Key);
         EXPECT_EQ(E().SpeedCode, s.Want);
     }
-    EXPECT_EQ(E().PlayState, kPlaying);
+    EXPECT_EQ(E().PlayState, kPlayStatePlaying);
     const int before = Slot();
     EXPECT_TRUE(PumpUntil([&] { return Slot() > before; }, 2000)) << "playing on at half speed";
 }
@@ -222,7 +220,7 @@ TEST_F(Keys, NoKeyActsWhileARecordingOpensNearTheEndOrInAnotherWindow) {
          {Qt::Key_Right, Qt::Key_Period, Qt::Key_Down, Qt::Key_F, Qt::Key_Space, Qt::Key_PageUp}) {
         Key(key);
         EXPECT_EQ(Slot(), before) << key;
-        EXPECT_NE(E().PlayState, kPlaying) << key;
+        EXPECT_NE(E().PlayState, kPlayStatePlaying) << key;
     }
     EXPECT_EQ(window_.Volume(), 65535);
     EXPECT_FALSE(window_.FullScreen());
@@ -239,7 +237,7 @@ TEST_F(Keys, NoKeyActsWhileARecordingOpensNearTheEndOrInAnotherWindow) {
     EXPECT_GE(Slot(), nearEnd) << "no seek back in the last frames";
 
     // The vehicle panel has its own keys.
-    ASSERT_TRUE(PumpUntil([&] { return E().PlayState != kPlaying && T().RecordingOpen(); }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return E().PlayState != kPlayStatePlaying && T().RecordingOpen(); }, 5000));
     window_.OnCommand(CKestrelDlg::IdObdPanel);
     CSkinDialog* panel = window_.ObdPanel();
     panel->activateWindow();

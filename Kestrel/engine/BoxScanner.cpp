@@ -134,7 +134,8 @@ bool BoxScanner::MapFileView(uint64_t offset, uint64_t size, uint64_t limit,
                              platform::MappedView& view) {
     view.Unmap();
     const uint64_t usable = offset < limit ? std::min(size, limit - offset) : 0;
-    if (usable == 0) return false;
+    // A file that became shorter while it was read is not read further.
+    if (usable == 0 || File.Shrunk()) return false;
     std::string error;
     if (!view.Map(File, offset, static_cast<size_t>(usable), &error)) {
         SystemMessageBox::Show("Error Message", error);
@@ -162,7 +163,8 @@ bool BoxScanner::RunCallback(const BoxPattern& pattern, uint64_t position, uint6
     data = dataOffset < data.size() ? data.subspan(static_cast<size_t>(dataOffset))
                                     : std::span<const uint8_t>{};
     if (pattern.Callback) pattern.Callback(*this, data, out);
-    return true;
+    // What the callback decoded past the file's new end was zeros.
+    return !File.Shrunk();
 }
 
 bool BoxScanner::RunCountedCallback(const BoxPattern& pattern, uint64_t position,
@@ -188,7 +190,8 @@ bool BoxScanner::ReadBoxHeader(uint64_t position, uint32_t& size, char type[4], 
     if (view.Size() < kBoxHeaderSize) return false;
     size = ReadBigEndian32(view.Data());
     std::memcpy(type, view.Data() + 4, 4);
-    return true;
+    mapFailed = File.Shrunk();
+    return !mapFailed;
 }
 
 bool BoxScanner::FindTopLevelBox(BoxPattern& pattern, const ScanOutputs& out) {

@@ -31,7 +31,7 @@ bool ReadFile(const platform::FileMapping& file, uint64_t offset, void* out, siz
     if (!view.Map(file, offset, length))
         return false;
     std::memcpy(out, view.Data(), length);
-    return true;
+    return !file.Shrunk(); // zeros were read past the file's new end
 }
 
 void SetError(std::string* error, std::string text) {
@@ -341,8 +341,11 @@ bool FirstRecordTime(const BoxTree& tree, DateTime& out) {
             const uint8_t* record = tag + recordAt;
             out = RecordedLocalTime(record + 31, record + 44);
         }
+        if (tree.File.Shrunk())
+            break; // the bytes past the file's new end were zeros
         return true;
     }
+    out = DateTime{};
     return false;
 }
 

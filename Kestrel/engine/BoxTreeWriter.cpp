@@ -75,6 +75,8 @@ bool TreeWriter::CopyRange(const platform::FileMapping& file, uint64_t offset, u
             }
             if (!Put(view.Data(), view.Size()))
                 return false;
+            if (file.Shrunk())
+                return Fail(file.Path().string() + " became shorter while it was being read");
         }
         offset += piece;
         length -= piece;

@@ -23,7 +23,7 @@ FileMapping::~FileMapping() { Close(); }
 
 FileMapping::FileMapping(FileMapping&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)), size_(std::exchange(other.size_, 0)),
-      path_(std::move(other.path_)) {}
+      path_(std::move(other.path_)), shrunk_(std::move(other.shrunk_)) {}
 
 FileMapping& FileMapping::operator=(FileMapping&& other) noexcept {
     if (this != &other) {
@@ -31,6 +31,7 @@ FileMapping& FileMapping::operator=(FileMapping&& other) noexcept {
         fd_ = std::exchange(other.fd_, -1);
         size_ = std::exchange(other.size_, 0);
         path_ = std::move(other.path_);
+        shrunk_ = std::move(other.shrunk_);
     }
     return *this;
 }
@@ -61,6 +62,7 @@ bool FileMapping::Open(const std::filesystem::path& path, std::string* error) {
     fd_ = fd;
     size_ = static_cast<uint64_t>(st.st_size);
     path_ = path;
+    shrunk_ = std::make_shared<std::atomic<bool>>(false);
     return true;
 }
 
@@ -69,6 +71,7 @@ void FileMapping::Close() {
     fd_ = -1;
     size_ = 0;
     path_.clear();
+    shrunk_.reset();
 }
 
 } // namespace kestrel::platform

@@ -1,5 +1,7 @@
 #include "platform/MappedView.h"
 
+#include "platform/MappingFaultGuard.h"
+
 #include <cerrno>
 #include <cstring>
 #include <sys/mman.h>
@@ -20,6 +22,8 @@ MappedView& MappedView::operator=(MappedView&& other) noexcept {
         size_ = std::exchange(other.size_, 0);
         offset_ = std::exchange(other.offset_, 0);
         distance_ = std::exchange(other.distance_, 0);
+        shrunk_ = std::move(other.shrunk_);
+        watch_ = std::exchange(other.watch_, -1);
     }
     return *this;
 }
@@ -45,11 +49,16 @@ bool MappedView::Map(const FileMapping& file, uint64_t offset, size_t length, st
     size_ = length;
     offset_ = offset;
     distance_ = distance;
+    shrunk_ = file.ShrunkMark();
+    watch_ = MappingFaultGuard::Watch(base, mapped, shrunk_.get());
     return true;
 }
 
 void MappedView::Unmap() {
+    // The watch ends first: once unmapped, the addresses may be mapped again by others.
+    MappingFaultGuard::Forget(std::exchange(watch_, -1));
     if (base_) ::munmap(base_, mappedLength_);
+    shrunk_.reset();
     base_ = nullptr;
     mappedLength_ = 0;
     data_ = nullptr;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace kestrel::platform {
@@ -19,7 +20,8 @@ public:
 
     // Maps `length` bytes at `offset` (any offset: the view starts at the granularity
     // boundary below it). The range must lie inside the file; a zero length, a range past
-    // the end or a failed mmap fails, with the system's text in `error`.
+    // the end or a failed mmap fails, with the system's text in `error`. Pages past the end of
+    // a file that shrinks while it is mapped read as zeros, and the file's Shrunk() tells so.
     bool Map(const FileMapping& file, uint64_t offset, size_t length, std::string* error = nullptr);
     void Unmap();
 
@@ -38,6 +40,8 @@ private:
     size_t size_ = 0;
     uint64_t offset_ = 0;
     uint64_t distance_ = 0;
+    std::shared_ptr<std::atomic<bool>> shrunk_; // the file's mark, kept alive while watched
+    int watch_ = -1;                            // the fault guard's ticket
 };
 
 } // namespace kestrel::platform

@@ -241,6 +241,22 @@ TEST_F(BoxScannerTest, ByteScanReadsAcrossWindowEdges) {
     EXPECT_FLOAT_EQ(4.0f, MeasureMovie(file).DurationSeconds);
 }
 
+// The next recording is read ahead while another program (or a pulled card) cuts it short.
+TEST_F(BoxScannerTest, ARecordingCutShortWhileOpenFailsItsAnalysis) {
+    const auto file = folder.Write(
+        "a.MOV", MovieWith({fixture::Mdat(64 * 1024), DefaultMoov(), DefaultUdat(3)}));
+    ASSERT_TRUE(scanner.OpenFile(file));
+    std::filesystem::resize_file(file, 200);
+    EXPECT_FALSE(scanner.Analyse());
+    EXPECT_TRUE(scanner.File.Shrunk());
+    platform::MappedView view;
+    EXPECT_FALSE(scanner.MapFileView(0, 16, scanner.FileSize, view)) << "it is not read again";
+    // Opened again, the shorter file is judged as it now stands.
+    ASSERT_TRUE(scanner.OpenFile(file));
+    EXPECT_FALSE(scanner.File.Shrunk());
+    EXPECT_EQ(200u, scanner.FileSize);
+}
+
 TEST_F(BoxScannerTest, MapFileViewCutsAtTheLimitAndCountsViews) {
     const auto file = folder.Write("v.MOV", Bytes(10000, 7));
     ASSERT_TRUE(scanner.OpenFile(file));

@@ -183,6 +183,28 @@ TEST(LoadBoxTree, DamagedOrHostileInputFailsCleanly) {
         ExpectLoadsAs(c.name, c.bytes, c.outcome);
 }
 
+// A recording cut short after its tree was read (a pulled card, another program): the queries
+// and the write that read it again fail instead of ending the program or using zeros.
+TEST(LoadBoxTree, ARecordingCutShortAfterLoadingIsNotReadAsZeros) {
+    TempFolder dir;
+    MiniMovie movie;
+    movie.MediaPayload = 64 * 1024;
+    movie.Records = 3;
+    movie.Write(dir / "a.MOV");
+    auto tree = LoadBoxTree(dir / "a.MOV", false);
+    ASSERT_TRUE(tree);
+    std::filesystem::resize_file(dir / "a.MOV", MiniMovie::kMediaAt + 100);
+    DateTime start{2023, 1, 1, 0, 0, 0, 0, 0};
+    EXPECT_FALSE(FirstRecordTime(*tree, start));
+    EXPECT_EQ(DateTime{}, start);
+    EXPECT_TRUE(tree->File.Shrunk());
+    OutputFile out;
+    ASSERT_TRUE(out.Create(dir / "out.MOV", false));
+    std::string error;
+    EXPECT_FALSE(WriteBoxTree(*tree, out, &error));
+    EXPECT_FALSE(error.empty());
+}
+
 TEST(LoadBoxTree, MissingFileFails) {
     TempFolder dir;
     std::string error;

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <thread>
 
 namespace kestrel::testing {
@@ -18,7 +19,14 @@ struct DecodedJpeg {
     int Width = 0;
     int Height = 0;
     int Pattern = -1;
+    bool operator==(const DecodedJpeg&) const = default;
+    friend void PrintTo(const DecodedJpeg& j, std::ostream* os) {
+        *os << j.Width << "x" << j.Height << " showing frame " << j.Pattern;
+    }
 };
+
+// The test movie's picture of `frame` at its own size.
+DecodedJpeg MovieSized(int64_t frame) { return {320, 180, PictureOfFrame(frame)}; }
 
 DecodedJpeg DecodeJpeg(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -132,10 +140,7 @@ TEST_F(FrameAccuracy, SaveJpegAndTheFrameCommandWriteThePictureOfTheFrameAtTheMo
     ASSERT_TRUE(player.Seek(45));
     const std::filesystem::path snapshot = *folder_ / "snapshot.jpg";
     ASSERT_TRUE(SaveJpeg(player.ctx, snapshot));
-    const DecodedJpeg saved = DecodeJpeg(snapshot);
-    EXPECT_EQ(320, saved.Width);
-    EXPECT_EQ(180, saved.Height);
-    EXPECT_EQ(PictureOfFrame(45), saved.Pattern);
+    EXPECT_EQ(MovieSized(45), DecodeJpeg(snapshot));
 
     for (int64_t frame : {0, 34, 99}) {
         SCOPED_TRACE(frame);
@@ -143,10 +148,7 @@ TEST_F(FrameAccuracy, SaveJpegAndTheFrameCommandWriteThePictureOfTheFrameAtTheMo
         const CliResult r =
             RunCli({"frame", movie_.string(), std::to_string(frame), "-o", out.string()});
         ASSERT_EQ(0, r.ExitCode) << r.Err;
-        const DecodedJpeg written = DecodeJpeg(out);
-        EXPECT_EQ(320, written.Width);
-        EXPECT_EQ(180, written.Height);
-        EXPECT_EQ(PictureOfFrame(frame), written.Pattern);
+        EXPECT_EQ(MovieSized(frame), DecodeJpeg(out));
     }
 }
 
@@ -183,10 +185,7 @@ TEST_F(FrameAccuracy, PicturesAreMadeAtTheShownSizeAndSavedAtTheMoviesSize) {
     // file as a window that takes the pictures at the movie's size saves.
     const std::filesystem::path snapshot = *folder_ / "shown-smaller.jpg";
     ASSERT_TRUE(SaveJpeg(player.ctx, snapshot));
-    const DecodedJpeg saved = DecodeJpeg(snapshot);
-    EXPECT_EQ(320, saved.Width);
-    EXPECT_EQ(180, saved.Height);
-    EXPECT_EQ(PictureOfFrame(45), saved.Pattern);
+    EXPECT_EQ(MovieSized(45), DecodeJpeg(snapshot));
     {
         EnginePlayer whole;
         ASSERT_TRUE(whole.Open(movie_));
